@@ -10,7 +10,9 @@ struct Currency
 
     static constexpr qint64 Scale = 10000;
     static Currency fromUnits(qint64 u) { return Currency{u}; }
-    // Rounds half away from zero to the nearest ten-thousandth.
+    // Rounds half away from zero to the nearest ten-thousandth (of the value's shortest decimal
+    // text, so 1.00005 gives 1.0001). Throws EConvertError for NaN, infinities and values beyond
+    // the range of a 64-bit count of ten-thousandths (about ±922337203685477).
     static Currency fromDouble(double value);
     double toDouble() const { return double(units) / Scale; }
 

@@ -57,6 +57,12 @@ bool tryStrToTime(const QString& text, DateTime& value, const FormatSettings& fs
 // A date, a time, or a date followed by a time.
 bool tryStrToDateTime(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());
 
+// As the three above, but throw EConvertError ("'abc' is not a valid date", "... time",
+// "... date and time") on text that does not parse.
+DateTime strToDate(const QString& text, const FormatSettings& fs = formatSettings());
+DateTime strToTime(const QString& text, const FormatSettings& fs = formatSettings());
+DateTime strToDateTime(const QString& text, const FormatSettings& fs = formatSettings());
+
 // The default text of a date-time value: the short date, then the long time unless it is
 // midnight ("c" format).
 QString dateTimeToStr(DateTime value, const FormatSettings& fs = formatSettings());
@@ -74,5 +80,8 @@ QString currencyToEditText(Currency value, const FormatSettings& fs = formatSett
 // Returns false on anything else.
 bool tryStrToCurrency(const QString& text, Currency& value, const FormatSettings& fs = formatSettings());
 bool tryStrToFloat(const QString& text, double& value, const FormatSettings& fs = formatSettings());
+// As the two above, but throw EConvertError ("'abc' is not a valid floating point value").
+Currency strToCurrency(const QString& text, const FormatSettings& fs = formatSettings());
+double strToFloat(const QString& text, const FormatSettings& fs = formatSettings());
 
 } // namespace Format
