@@ -16,6 +16,7 @@
 class Table;
 class DataSource;
 class TableStore;
+struct TableRow;
 
 enum class TableState
 {
@@ -200,6 +201,27 @@ private:
     friend class Field;
     friend class DataSource;
     struct Impl;
+
+    void checkActive() const; // "Cannot perform this operation on a closed dataset"
+    void setState(TableState s);
+    void sendRecordChanged();
+    void sendStateChanged();
+    void sendActiveChanged();
+    void sendUpdateData();
+    // Before moving away from the current row: hands over control text, posts or cancels.
+    void leaveRow();
+    void buildOrders();
+    void applyFilter();
+    // First position from pos going by step (+1/-1) whose row passes the filter, or -1.
+    int passingFrom(int pos, int step) const;
+    // Makes row current in the order in force (nullptr: no row); eof and bof cleared.
+    void placeOn(const TableRow* row);
+    bool locateKey(int orderIndex, const QVariantList& values);
+    void postRow();
+    const QVariant& readValue(int field) const;
+    void checkWritable(int field) const;
+    void writeValue(int field, const QVariant& v);
+
     std::unique_ptr<Impl> d;
     QString m_databaseName, m_tableName, m_indexName, m_filter;
     QList<FieldDef> m_fieldDefs;
