@@ -40,7 +40,8 @@ Shell& shell();
 void setShell(Shell* instance);
 
 // Starts programs detached, found on PATH. A parameter text that names an existing file is
-// passed as one argument, anything else is split like a command line. The PDF reader names
+// passed as one argument, anything else is split like a Windows command line (blanks separate,
+// double quotes group). The PDF reader names
 // "Acrord32" and "Acrobat" reach the desktop's PDF viewer when no program of that name exists.
 // The show state is not used: the desktop decides how a new window appears.
 class LinuxShell : public Shell
