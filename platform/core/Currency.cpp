@@ -13,8 +13,8 @@ Currency Currency::fromDouble(double value)
     if (!std::isfinite(value) || std::fabs(value) >= 1e15)
         throw EConvertError(QStringLiteral("Floating point value out of the currency range"));
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                       std::chars_format::scientific);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
     // Form: d[.ddd]e[+-]xx, at most 17 significant digits.
     qint64 digits = 0;
     int digitCount = 0;

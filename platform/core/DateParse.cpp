@@ -5,7 +5,12 @@ namespace Format {
 
 namespace {
 
-enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
+enum class DateOrder
+{
+    MonthDayYear,
+    DayMonthYear,
+    YearMonthDay
+};
 
 // The order of day, month and year is the order of their first letters in the short date format.
 DateOrder dateOrder(const QString& shortDateFormat)
@@ -164,7 +169,8 @@ bool scanDate(Scanner& s, const FormatSettings& fs, DateTime& value)
 int scanHalfDayMarker(Scanner& s, const FormatSettings& fs)
 {
     // The longest marker that matches wins, so "AM" is not taken for the start of a longer one.
-    const QStringList markers = {fs.timeAMString, fs.timePMString, QStringLiteral("AM"), QStringLiteral("PM")};
+    const QStringList markers = {fs.timeAMString, fs.timePMString, QStringLiteral("AM"),
+                                 QStringLiteral("PM")};
     const int kinds[] = {1, 2, 1, 2};
     int best = -1;
     for (int k = 0; k < 4; ++k) {

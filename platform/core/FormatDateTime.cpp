@@ -39,7 +39,8 @@ bool hasHalfDayMarker(const QString& format)
             i = skipQuoted(format, i);
             continue;
         }
-        if (startsWithAt(format, i, QLatin1StringView("ampm")) || startsWithAt(format, i, QLatin1StringView("am/pm")) ||
+        if (startsWithAt(format, i, QLatin1StringView("ampm")) ||
+            startsWithAt(format, i, QLatin1StringView("am/pm")) ||
             startsWithAt(format, i, QLatin1StringView("a/p")))
             return true;
         ++i;

@@ -26,9 +26,10 @@ FormatSettings FormatSettings::defaults()
                          QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
                          QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
                          QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
-    fs.shortDayNames = {QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"),
-                        QStringLiteral("Thu"), QStringLiteral("Fri"), QStringLiteral("Sat")};
-    fs.longDayNames = {QStringLiteral("Sunday"),   QStringLiteral("Monday"), QStringLiteral("Tuesday"),
+    fs.shortDayNames = {QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
+                        QStringLiteral("Wed"), QStringLiteral("Thu"), QStringLiteral("Fri"),
+                        QStringLiteral("Sat")};
+    fs.longDayNames = {QStringLiteral("Sunday"),    QStringLiteral("Monday"),   QStringLiteral("Tuesday"),
                        QStringLiteral("Wednesday"), QStringLiteral("Thursday"), QStringLiteral("Friday"),
                        QStringLiteral("Saturday")};
     return fs;

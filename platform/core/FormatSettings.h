@@ -46,11 +46,15 @@ namespace Format {
 // ddddd (short date) dddddd (long date); m mm mmm mmmm (month, or minutes straight after
 // h/hh); yy yyyy; h hh; n nn; s ss; z zzz; t (short time) tt (long time); c; AMPM, am/pm, a/p;
 // "/" and ":" print the date and time separators; text in '...' or "..." is literal.
+// y is yy, yyy is yyyy; h/hh give a 12-hour clock when the format has an AM/PM marker; e is the
+// year and g prints nothing; an empty format is "c"; other characters print as written.
+// Throws EConvertError for a value outside 0001-01-01 to 9999-12-31 (see DateTime.h).
 QString formatDateTime(const QString& format, DateTime value, const FormatSettings& fs = formatSettings());
 
 // Parses a date written in the short date format (the order of d, m and y in it, the date
-// separator; a two-digit year is taken within 50 years of today). Returns false on text that
-// is not a date.
+// separator; a year of one or two digits is taken from 50 years before this year to 49 after;
+// two numbers are day and month of this year; blanks around the parts are allowed). Returns false
+// (value untouched) on text that is not a date, a date that does not exist or trailing text.
 bool tryStrToDate(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());
 // Parses a time (hours, minutes, optional seconds, optional AM/PM marker) by the time separator.
 bool tryStrToTime(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());
@@ -67,17 +71,20 @@ DateTime strToDateTime(const QString& text, const FormatSettings& fs = formatSet
 // midnight ("c" format).
 QString dateTimeToStr(DateTime value, const FormatSettings& fs = formatSettings());
 
-// A number with the regional decimal separator and no thousands separators, shortest exact form
-// (15 significant digits).
+// A number with the regional decimal separator and no thousands separators, rounded to 15
+// significant digits without trailing zeros; from 1E15 up and below 0.0001 in exponent form
+// ("1E15", "1,5E-5"); "NAN", "INF", "-INF".
 QString floatToStr(double value, const FormatSettings& fs = formatSettings());
 // The regional currency text: symbol placed by currencyFormat / negCurrFormat, thousands
-// separators, currencyDecimals decimals.
+// separators, currencyDecimals decimals (rounded half away from zero; an amount that rounds to
+// zero shows no sign). Pattern numbers out of range count as 0.
 QString currencyToDisplayText(Currency value, const FormatSettings& fs = formatSettings());
 // The edit text of a currency: fixed, currencyDecimals decimals, no symbol, no thousands separators.
 QString currencyToEditText(Currency value, const FormatSettings& fs = formatSettings());
 // Text typed by a user: an optional sign, digits with the regional decimal separator
 // (thousands separators and the currency symbol are accepted and ignored), optional exponent.
-// Returns false on anything else.
+// Returns false on anything else (value untouched). Currency rounds half away from zero to a
+// ten-thousandth and refuses amounts beyond ±922337203685477.5807; a float refuses overflow.
 bool tryStrToCurrency(const QString& text, Currency& value, const FormatSettings& fs = formatSettings());
 bool tryStrToFloat(const QString& text, double& value, const FormatSettings& fs = formatSettings());
 // As the two above, but throw EConvertError ("'abc' is not a valid floating point value").

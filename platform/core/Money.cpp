@@ -49,7 +49,7 @@ QString amountText(Currency value, int decimals, QChar thousands, QChar decimalS
 }
 
 // The sixteen negative patterns: S is the symbol, N the amount.
-const char* const NegativePatterns[16] = {"(SN)", "-SN", "S-N", "SN-", "(NS)", "-NS", "N-S", "NS-",
+const char* const NegativePatterns[16] = {"(SN)", "-SN",  "S-N",  "SN-",  "(NS)", "-NS",  "N-S",   "NS-",
                                           "-N S", "-S N", "N S-", "S N-", "S -N", "N- S", "(S N)", "(N S)"};
 const char* const PositivePatterns[4] = {"SN", "NS", "S N", "N S"};
 
@@ -124,7 +124,8 @@ bool scanNumber(const QString& text, const FormatSettings& fs, ScannedNumber& n)
         if (isDigit(c)) {
             digits += char(c.unicode());
             anyDigit = true;
-        } else if (isThousands(c) && i > 0 && isDigit(t.at(i - 1)) && i + 1 < t.size() && isDigit(t.at(i + 1))) {
+        } else if (isThousands(c) && i > 0 && isDigit(t.at(i - 1)) && i + 1 < t.size() &&
+                   isDigit(t.at(i + 1))) {
             continue; // a thousands separator between digits of the whole part
         } else {
             break;
