@@ -56,7 +56,9 @@ QString formatDateTime(const QString& format, DateTime value, const FormatSettin
 // two numbers are day and month of this year; blanks around the parts are allowed). Returns false
 // (value untouched) on text that is not a date, a date that does not exist or trailing text.
 bool tryStrToDate(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());
-// Parses a time (hours, minutes, optional seconds, optional AM/PM marker) by the time separator.
+// Parses a time by the time separator: hours and minutes, optional seconds with an optional
+// fraction after the decimal separator, and an AM/PM marker (the regional one or "AM"/"PM", any
+// case) before or after; with a marker an hour alone will do and hours run 0-12, else 0-23.
 bool tryStrToTime(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());
 // A date, a time, or a date followed by a time.
 bool tryStrToDateTime(const QString& text, DateTime& value, const FormatSettings& fs = formatSettings());

@@ -56,8 +56,23 @@ inline FormatSettings germany()
     return fs;
 }
 
+// What start-up is left with when the locale cannot be read: both separators a blank.
+inline FormatSettings unreadable()
+{
+    FormatSettings fs = FormatSettings::defaults();
+    fs.currencyString = QString();
+    fs.thousandSeparator = QLatin1Char(' ');
+    fs.decimalSeparator = QLatin1Char(' ');
+    fs.currencyDecimals = 0;
+    fs.dateSeparator = QLatin1Char(' ');
+    fs.shortDateFormat = QStringLiteral(" ");
+    return fs;
+}
+
 inline FormatSettings byName(const QString& name)
 {
+    if (name == QLatin1String("unreadable"))
+        return unreadable();
     if (name == QLatin1String("se"))
         return sweden();
     if (name == QLatin1String("de"))

@@ -71,6 +71,9 @@ void TestDateParse::dates_data()
     QTest::newRow("de day and month") << "de" << "1.5" << QDate(2026, 5, 1);
     QTest::newRow("de 31 April") << "de" << "31.4.2024" << QDate();
     QTest::newRow("de us text refused") << "de" << "5/1/2024" << QDate();
+
+    QTest::newRow("blank separator, no order in the format") << "unreadable" << "5  1 2024" << QDate(2024, 5, 1);
+    QTest::newRow("blank separator refuses slashes") << "unreadable" << "5/1/2024" << QDate();
 }
 
 void TestDateParse::dates()

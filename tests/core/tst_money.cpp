@@ -137,6 +137,7 @@ void TestMoney::displayText_data()
     QTest::newRow("se millions") << "se" << 2 << qint64(12345678900) << "1" + nbsp + "234" + nbsp + "567,89 kr";
     QTest::newRow("de") << "de" << 2 << qint64(12345678) << "1.234,57 €";
     QTest::newRow("de negative") << "de" << 2 << qint64(-12345678) << "-1.234,57 €";
+    QTest::newRow("blank separators, no symbol") << "unreadable" << 0 << qint64(-12345678) << "(1 235)";
 }
 
 void TestMoney::displayText()
@@ -193,6 +194,7 @@ void TestMoney::editText_data()
     QTest::newRow("us most negative") << "us" << 4 << std::numeric_limits<qint64>::min() << "-922337203685477.5808";
     QTest::newRow("se") << "se" << 2 << qint64(12345678900) << "1234567,89";
     QTest::newRow("de") << "de" << 3 << qint64(-12345678) << "-1234,568";
+    QTest::newRow("blank separators") << "unreadable" << 2 << qint64(-12345678) << "-1234 57";
 }
 
 void TestMoney::editText()
@@ -256,6 +258,9 @@ void TestMoney::currencyParse_data()
     QTest::newRow("se point refused") << "se" << "1.5" << false << qint64(0);
     QTest::newRow("de display text") << "de" << "-1.234,56 €" << true << qint64(-12345600);
     QTest::newRow("de symbol first") << "de" << "€ 7" << true << qint64(70000);
+    QTest::newRow("blank separators: the blank is the decimal one") << "unreadable" << "1234 5" << true
+                                                                    << qint64(12345000);
+    QTest::newRow("blank separators: two blanks") << "unreadable" << "1 234 5" << false << qint64(0);
 }
 
 void TestMoney::currencyParse()
