@@ -185,12 +185,13 @@ CopyHeader readCopyHeader(const char* p, int size, quint32 slot)
     h.seq = get<quint64>(p + kCopySeqOffset);
     h.state = get<quint32>(p + kCopyStateOffset);
     h.highestId = get<qint64>(p + kCopyHighestIdOffset);
-    h.valid = h.seq != 0 && (h.state == kStateRow || h.state == kStateDeleted) && h.highestId >= 0;
+    h.slotCount = get<quint32>(p + kCopySlotCountOffset);
+    h.valid = h.seq != 0 && (h.state == kStateRow || h.state == kStateDeleted) && h.highestId >= 0 && slot < h.slotCount;
     return h;
 }
 
 QByteArray encodeCopy(const TableSchema& schema, int size, quint64 seq, quint32 slot, quint32 state,
-                      qint64 highestId, const RowValues* values)
+                      qint64 highestId, quint32 slotCount, const RowValues* values)
 {
     QByteArray c(size, '\0');
     char* p = c.data();
@@ -198,6 +199,7 @@ QByteArray encodeCopy(const TableSchema& schema, int size, quint64 seq, quint32 
     put<quint32>(p + kCopySlotOffset, slot);
     put<quint32>(p + kCopyStateOffset, state);
     put<qint64>(p + kCopyHighestIdOffset, highestId);
+    put<quint32>(p + kCopySlotCountOffset, slotCount);
     if (values)
         encodeRow(schema, *values, p + kCopyPayloadOffset);
     put<quint32>(p + size - kCopyTrailerSize, crc32c(p, size - kCopyTrailerSize));
@@ -317,9 +319,10 @@ void createTableFiles(FileSystem& fs, const QStringList& paths, const QString& d
         }
         fs.syncFolder(folder);
     } catch (const EDatabaseError& e) {
-        for (const QString& p : created)
-            fs.remove(p);
+        // Best effort: the first error is the one to report.
         try {
+            for (const QString& p : created)
+                fs.remove(p);
             fs.syncFolder(folder);
         } catch (const EDatabaseError&) {
         }

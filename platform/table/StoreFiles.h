@@ -35,11 +35,12 @@ struct CopyHeader
     quint64 seq = 0;
     quint32 state = 0;
     qint64 highestId = 0;
+    quint32 slotCount = 0;
 };
 CopyHeader readCopyHeader(const char* copy, int copySize, quint32 slot);
 // values is null for a deleted row's copy.
 QByteArray encodeCopy(const TableSchema& schema, int copySize, quint64 seq, quint32 slot, quint32 state,
-                      qint64 highestId, const RowValues* values);
+                      qint64 highestId, quint32 slotCount, const RowValues* values);
 
 quint64 blocksFor(quint32 length, int blockSize);
 // First block of the lowest run of n free blocks; may lie partly or wholly past used.size().

@@ -145,6 +145,7 @@ void TableStoreImpl::loadSlots()
     m_slots.assign(size_t(slotsInFile), SlotInfo());
     const qint64 chunkSlots = std::max<qint64>(1, (4 << 20) / slotSize); // read about 4 MiB at a time
     quint64 maxSeq = 0;
+    quint32 expectedSlots = 0; // as the newest valid copy records it
     for (qint64 first = 0; first < slotsInFile; first += chunkSlots) {
         const qint64 count = std::min(chunkSlots, slotsInFile - first);
         const QByteArray chunk = m_dat->read(slotOffset(quint32(first)), count * slotSize);
@@ -156,6 +157,8 @@ void TableStoreImpl::loadSlots()
                 if (at + copySize <= chunk.size())
                     copies[c] = readCopyHeader(chunk.constData() + at, int(copySize), slot);
                 if (copies[c].valid) {
+                    if (copies[c].seq > maxSeq)
+                        expectedSlots = copies[c].slotCount;
                     maxSeq = std::max(maxSeq, copies[c].seq);
                     m_highestId = std::max(m_highestId, copies[c].highestId);
                 }
@@ -187,6 +190,9 @@ void TableStoreImpl::loadSlots()
     // write may be torn by a crash. Anywhere else it means damage.
     while (!m_slots.empty() && m_slots.back().winner < 0)
         m_slots.pop_back();
+    if (m_slots.size() < expectedSlots)
+        throw EDatabaseError(QStringLiteral("Table file '%1' is damaged: it ends before its last rows")
+                                 .arg(fileNameOf(m_paths[0])));
     for (quint32 slot = 0; slot < m_slots.size(); ++slot) {
         if (m_slots[slot].winner < 0)
             throw EDatabaseError(QStringLiteral("Table file '%1' is damaged: row slot %2 has no readable copy")
@@ -411,8 +417,9 @@ TableStoreImpl::Commit TableStoreImpl::commitCopy(quint32 slot, quint32 state, c
 {
     const int copySize = m_header.copySize;
     const quint64 seq = m_nextSeq++;
-    const QByteArray copy = encodeCopy(m_header.schema, copySize, seq, slot, state, m_highestId, values);
     const bool append = slot == m_slots.size();
+    const quint32 slotCount = quint32(m_slots.size()) + (append ? 1 : 0);
+    const QByteArray copy = encodeCopy(m_header.schema, copySize, seq, slot, state, m_highestId, slotCount, values);
     const qint8 target = append ? 0 : (m_slots[slot].winner == 0 ? 1 : 0);
     const qint64 offset = slotOffset(slot) + target * copySize;
     try {
