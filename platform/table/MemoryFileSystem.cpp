@@ -79,6 +79,24 @@ MemoryFileSystem::MemoryFileSystem()
     m_folders.insert(QString());
 }
 
+MemoryFileSystem::MemoryFileSystem(const MemoryFileSystem& other)
+    : FileSystem(), m_folders(other.m_folders), m_readOnlyFolders(other.m_readOnlyFolders)
+{
+    for (auto it = other.m_files.cbegin(); it != other.m_files.cend(); ++it)
+        m_files.insert(it.key(), std::make_shared<QByteArray>(*it.value()));
+}
+
+MemoryFileSystem& MemoryFileSystem::operator=(const MemoryFileSystem& other)
+{
+    if (this != &other) {
+        MemoryFileSystem copy(other);
+        m_files.swap(copy.m_files);
+        m_folders.swap(copy.m_folders);
+        m_readOnlyFolders.swap(copy.m_readOnlyFolders);
+    }
+    return *this;
+}
+
 std::unique_ptr<File> MemoryFileSystem::open(const QString& path, OpenMode mode)
 {
     auto it = m_files.find(path);

@@ -14,6 +14,9 @@ class MemoryFileSystem : public FileSystem
 {
 public:
     MemoryFileSystem();
+    // Copies are snapshots: they share no bytes with the original.
+    MemoryFileSystem(const MemoryFileSystem& other);
+    MemoryFileSystem& operator=(const MemoryFileSystem& other);
 
     std::unique_ptr<File> open(const QString& path, OpenMode mode) override;
     bool exists(const QString& path) override;

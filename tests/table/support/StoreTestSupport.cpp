@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include "platform/core/Currency.h"
+#include "platform/core/Exception.h"
 
 namespace StoreTest {
 
@@ -55,7 +56,7 @@ RowValues projectRow(const QString& event, double startDate, double startTime, c
     return v;
 }
 
-QStringList describe(TableStore& store)
+QStringList describe(TableStore& store, bool tolerateDocumentErrors)
 {
     QStringList out;
     for (const TableStore::Row& row : store.rows()) {
@@ -63,8 +64,15 @@ QStringList describe(TableStore& store)
         for (const QVariant& v : row.values) {
             if (v.isNull())
                 parts << QStringLiteral("null");
-            else if (v.metaType() == QMetaType::fromType<BlobRef>())
-                parts << QStringLiteral("doc:") + QString::fromLatin1(store.readBlob(v.value<BlobRef>()).toHex());
+            else if (v.metaType() == QMetaType::fromType<BlobRef>()) {
+                try {
+                    parts << QStringLiteral("doc:") + QString::fromLatin1(store.readBlob(v.value<BlobRef>()).toHex());
+                } catch (const EDatabaseError&) {
+                    if (!tolerateDocumentErrors)
+                        throw;
+                    parts << QStringLiteral("doc:error");
+                }
+            }
             else if (v.metaType() == QMetaType::fromType<Currency>())
                 parts << QStringLiteral("cur:") + QString::number(v.value<Currency>().units);
             else if (v.metaType() == QMetaType::fromType<double>())

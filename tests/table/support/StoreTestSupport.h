@@ -26,7 +26,8 @@ inline const QString kDat = QStringLiteral("/db/Trip.dat");
 // Field positions in a project row.
 enum ProjectField { Event, StartDate, StartTime, EndDate, EndTime, Document, Finished, Cost, Booked, Paid, Day, RecordID };
 
-// The rows as comparable text (slot, then every value), to compare a store with what a test expects.
-QStringList describe(TableStore& store);
+// The rows as comparable text (slot, then every value), to compare a store with what a test
+// expects. A document that cannot be read shows as "doc:error" when tolerated, else throws.
+QStringList describe(TableStore& store, bool tolerateDocumentErrors = false);
 
 } // namespace StoreTest
