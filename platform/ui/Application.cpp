@@ -35,8 +35,8 @@ QString Application::title()
 
 void Application::setTitle(const QString& title)
 {
+    // Not the toolkit's display name: that would be appended to every window's caption.
     g_title = title;
-    QApplication::setApplicationDisplayName(title);
 }
 
 QString Application::helpFile()

@@ -54,6 +54,8 @@ private slots:
     void shouldKeepTheNameWhenCancelled();
     void shouldAddTheDefaultExtensionToTheShownName();
 
+    void realBoxesShowTitleIconAndOk_data();
+    void realBoxesShowTitleIconAndOk();
     void realConfirmationClosedCountsAsNo();
     void realConfirmationYes();
     void realSaveDialogAddsExtensionWithoutOverwritePrompt();
@@ -202,6 +204,44 @@ void TestDialogs::shouldAddTheDefaultExtensionToTheShownName()
     QVERIFY(save.execute());
     QCOMPARE(save.fileName(), QStringLiteral("/p/NoName.dat"));
     QCOMPARE(dialogs.calls()[0].defaultExt, QStringLiteral("dat"));
+}
+
+void TestDialogs::realBoxesShowTitleIconAndOk_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("plain message") << 0 << "Ferngrove" << int(QMessageBox::NoIcon);
+    QTest::newRow("error box") << 1 << "Error" << int(QMessageBox::Critical);
+    QTest::newRow("default error box") << 2 << "Ferngrove" << int(QMessageBox::Critical);
+}
+
+void TestDialogs::realBoxesShowTitleIconAndOk()
+{
+    QFETCH(int, which);
+    QFETCH(QString, title);
+    QFETCH(int, icon);
+
+    QString shownTitle, shownText;
+    int shownIcon = -1;
+    QMessageBox::StandardButtons buttons;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        shownTitle = box->windowTitle();
+        shownText = box->text();
+        shownIcon = int(box->icon());
+        buttons = box->standardButtons();
+        box->button(QMessageBox::Ok)->click();
+    });
+    const QString text = QStringLiteral("Invalid project name.");
+    switch (which) {
+    case 0: Dialogs::instance().showMessage(text); break;
+    case 1: Dialogs::instance().errorBox(text); break;
+    case 2: Dialogs::instance().defaultErrorBox(text); break;
+    }
+    QCOMPARE(shownTitle, title);
+    QCOMPARE(shownText, text);
+    QCOMPARE(shownIcon, icon);
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 void TestDialogs::realConfirmationClosedCountsAsNo()
