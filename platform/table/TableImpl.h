@@ -54,3 +54,19 @@ struct Table::Impl
     }
     bool passes(const TableRow& r) const { return !activeFilter || r.passes; }
 };
+
+// Position of an index by name: "" is the primary index (or, lacking one, the unnamed index).
+inline int findOrder(const std::vector<IndexOrder>& orders, const QString& name)
+{
+    for (size_t i = 0; i < orders.size(); ++i) {
+        const IndexDef& def = orders[i].def();
+        if (name.isEmpty() ? (def.options & ixPrimary) : def.name == name)
+            return int(i);
+    }
+    for (size_t i = 0; i < orders.size(); ++i) {
+        const IndexDef& def = orders[i].def();
+        if (name.isEmpty() ? def.name.isEmpty() : def.name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
