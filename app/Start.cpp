@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
+#include <QShortcut>
 
 TfmStart* fmStart = nullptr;
 
@@ -77,6 +78,10 @@ void TfmStart::createComponents()
     // Menu items are announced by their text; the status tip repeats it for tools that read it.
     for (QAction* a : {mnOpenOld, mnOpenNew, mnDelete, mnStang, mnSchemalaggning, mnHelp})
         a->setStatusTip(a->text());
+
+    // F10 opens the menu bar, so the whole window works from the keyboard.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { MainMenu1->setActiveAction(mnArkiv->menuAction()); });
 
     connectHandler(mnOpenOld, &QAction::triggered, this, [this] { mnOpenOldClick(); });
     connectHandler(mnOpenNew, &QAction::triggered, this, [this] { mnOpenNewClick(); });

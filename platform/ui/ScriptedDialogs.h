@@ -14,7 +14,13 @@ class ScriptedDialogs : public Dialogs
 public:
     // Installs itself as the dialogs in force for its lifetime.
     ScriptedDialogs() { Dialogs::setInstance(this); }
-    ~ScriptedDialogs() override { Dialogs::setInstance(nullptr); }
+    // An answer left unused means the flow did not ask what the test expected.
+    ~ScriptedDialogs() override
+    {
+        Dialogs::setInstance(nullptr);
+        if (!m_answers.isEmpty() && !QTest::currentTestFailed())
+            fail(QStringLiteral("%1 queued answer(s) were never asked for").arg(m_answers.size()));
+    }
     ScriptedDialogs(const ScriptedDialogs&) = delete;
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 

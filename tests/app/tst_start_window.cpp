@@ -17,6 +17,7 @@ class TestStartWindow : public QObject
     Q_OBJECT
 private slots:
     void shouldOpenWithTheComponentsAndNames();
+    void shouldOpenTheMenuFromTheKeyboard();
     void shouldSetTheStartUpValuesFromTheCurrentFolder();
     void shouldKeepThePictureEmptyWithoutALogo();
     void shouldShowAValidLogoAtItsSize();
@@ -82,6 +83,19 @@ void TestStartWindow::shouldOpenWithTheComponentsAndNames()
     QCOMPARE(w->HelpRouter1->cshelpFile(), QStringLiteral("CSHelp.txt"));
     QVERIFY(!w->HelpRouter1->validateId());
     QCOMPARE(f.dialogs.calls().size(), 0);
+}
+
+void TestStartWindow::shouldOpenTheMenuFromTheKeyboard()
+{
+    StartFixture f;
+    TfmStart* w = f.start();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QVERIFY(!w->mnArkiv->isVisible());
+    QTest::keyClick(w, Qt::Key_F10);
+    QVERIFY(w->mnArkiv->isVisible());
+    QCOMPARE(w->MainMenu1->activeAction(), w->mnArkiv->menuAction());
+    w->mnArkiv->hide();
 }
 
 void TestStartWindow::shouldSetTheStartUpValuesFromTheCurrentFolder()
