@@ -149,14 +149,14 @@ void TfmStart::FormCreate()
 
 void TfmStart::FormResize()
 {
-    // The outer size is used although the positions are within Panel1; C++ division
-    // truncates toward zero, so a window narrower than the logo gives a left of -(d/2).
+    // The outer size is used although the positions are within Panel1. C++ division
+    // truncates toward zero, as the layout wants: a window 161 pixels narrower than the
+    // logo puts it at -80, not -81.
     const int w = frameGeometry().width();
     const int h = frameGeometry().height();
-    Image1->move(Image1->x(), (h - Image1->height()) / 3);
-    Image1->move((w - Image1->width()) / 2, Image1->y());
-    lbProgram->move(lbProgram->x(), Image1->y() + Image1->height());
-    lbProgram->move((w - lbProgram->width()) / 2, lbProgram->y());
+    const int imageTop = (h - Image1->height()) / 3;
+    Image1->move((w - Image1->width()) / 2, imageTop);
+    lbProgram->move((w - lbProgram->width()) / 2, imageTop + Image1->height());
 }
 
 void TfmStart::resizeEvent(QResizeEvent* event)
@@ -171,13 +171,27 @@ void TfmStart::showEvent(QShowEvent* event)
     if (m_placed)
         return;
     m_placed = true;
+    placeAtStart();
+}
+
+void TfmStart::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager reports its frame only after the first showing; the outer size is
+    // set again once, when the frame becomes known.
+    if (m_placed && !m_frameKnown && frameGeometry().size() != geometry().size())
+        placeAtStart();
+}
+
+void TfmStart::placeAtStart()
+{
     // The outer size is 1086 x 925 and the window starts in the middle of the screen.
+    const QSize outer(1086, 925);
     const QSize frame = frameGeometry().size() - geometry().size();
-    resize(QSize(1086, 925) - frame);
-    if (const QScreen* s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center() - QPoint(1086 / 2, 925 / 2));
-    }
+    m_frameKnown = !frame.isNull();
+    resize(outer - frame);
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
 void TfmStart::mnOpenOldClick()

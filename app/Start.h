@@ -54,12 +54,16 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createComponents();
     // Creates the scheduling window on the current project and shows it modally.
     void ShowSchedulingWindow();
+    // Gives the window its outer start size and centres it on the screen.
+    void placeAtStart();
     bool m_placed = false;
+    bool m_frameKnown = false;
 };
 
 extern TfmStart* fmStart;
