@@ -27,8 +27,9 @@ enum class TableState
 };
 
 // One field of the table's current row (the row buffer while editing or inserting).
-// Reading works in every state but Inactive; writing needs Edit or Insert, else
-// EDatabaseError "Dataset not in edit or insert mode".
+// Fields exist once the table has been opened and stay valid while it is closed (they read as
+// empty then). Writing needs Edit or Insert, else EDatabaseError "Dataset not in edit or
+// insert mode"; RecordID is never written.
 class Field
 {
 public:
@@ -119,6 +120,8 @@ public:
     bool exists() const;
 
     void open();
+    // Drops the changes of a row still in Edit or Insert (call checkBrowseMode() first to keep
+    // them) and saves the index order cache; never throws.
     void close();
     bool active() const { return m_state != TableState::Inactive; }
     void setActive(bool on);
@@ -130,10 +133,10 @@ public:
     QString indexName() const { return m_indexName; }
     void setIndexName(const QString& name);
 
-    void first();
+    void first(); // sets bof()
     void next();  // at the last row sets eof() and stays
     void prior(); // at the first row sets bof() and stays
-    void last();
+    void last();  // sets eof(), as the class library does
     bool eof() const;
     bool bof() const;
     bool isEmpty() const { return recordCount() == 0; }
@@ -172,10 +175,12 @@ public:
     // empty required field ("Field '%s' must have a value") and a duplicate of a unique index
     // ("Key violation: ..." naming the index's fields). On refusal the state and values stay.
     void post();
-    // Drops the changes of the row in Edit or Insert; back to Browse.
+    // Drops the changes of the row in Edit or Insert; back to Browse. After a dropped new row
+    // the last row is current (as after any append).
     void cancel();
-    // Removes the current row (a row in Insert is cancelled instead); the next row becomes
-    // current, the previous one after the last.
+    // Removes the current row (a row in Insert is cancelled instead; pending changes of a row
+    // in Edit go with it); the next row becomes current, or the previous one after the last,
+    // with eof() set. Throws "Cannot perform this operation on an empty dataset" without a row.
     void deleteRecord();
     // Posts the row in Edit or Insert if it was changed, cancels it otherwise.
     void checkBrowseMode();
@@ -185,14 +190,17 @@ public:
     // Filter expression: field names in double quotes, constants in single quotes (a date in
     // the regional short date format, '' for a quote), numbers, True/False, the operators
     // = <> < > <= >=, and/or/not and parentheses. An expression that does not parse throws
-    // when the filter is switched on (or set while on).
+    // when the filter is switched on (or set while on), and the filter in force stays as it was.
+    // Switching the filter on or off, or changing it while on, makes the first row current.
+    // A row changed so that it no longer passes stays current until the table leaves it.
     void setFilter(const QString& expression);
     QString filter() const { return m_filter; }
     void setFiltered(bool on);
     bool filtered() const { return m_filtered; }
 
-    // While disabled, data sources are not told of moves (a scan); enableControls tells them
-    // once that the data set changed.
+    // While disabled, data sources are not told of moves or state changes (a scan);
+    // enableControls tells them once that the data set changed. "Update data" is still sent,
+    // so text typed into a control is not lost when a scan leaves the row.
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
