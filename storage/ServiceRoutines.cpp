@@ -115,8 +115,8 @@ QString ConvertDateFormat(const QString& format)
         return result;
     }
     const int language = localeInfo().startupPrimaryLanguage();
-    if (language == LocaleLanguage::Chinese || language == LocaleLanguage::Japanese
-        || language == LocaleLanguage::Korean) {
+    if (language == LocaleLanguage::Chinese || language == LocaleLanguage::Japanese ||
+        language == LocaleLanguage::Korean) {
         QString result = format;
         result.remove(QLatin1Char('g'), Qt::CaseInsensitive);
         return result;

@@ -28,8 +28,11 @@ void HelpRouter::showHelp(int /*context*/) const
     }
     if (viewer.isEmpty())
         throw Exception(
-            QStringLiteral("No help viewer is installed to show '%1' (for example xchm or kchmviewer).").arg(shown));
-    const int result = shell().execute(viewer, QFileInfo(m_helpFile).absoluteFilePath(), QString(), ShowCommand::ShowNormal);
+            QStringLiteral("No help viewer is installed to show '%1' (for example xchm or kchmviewer).")
+                .arg(shown));
+    const int result =
+        shell().execute(viewer, QFileInfo(m_helpFile).absoluteFilePath(), QString(), ShowCommand::ShowNormal);
     if (result <= 32)
-        throw Exception(QStringLiteral("The help viewer '%1' could not be started to show '%2'.").arg(viewer, shown));
+        throw Exception(
+            QStringLiteral("The help viewer '%1' could not be started to show '%2'.").arg(viewer, shown));
 }

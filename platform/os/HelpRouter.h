@@ -4,7 +4,11 @@
 #include <QStringList>
 
 // How the help file is written: WinHelp (the design value) or compiled HTML help.
-enum class HelpType { WinHelp, HtmlHelp };
+enum class HelpType
+{
+    WinHelp,
+    HtmlHelp
+};
 
 // Serves help requests by context number from one help file, through a help viewer that the
 // Shell in force starts.

@@ -1,10 +1,11 @@
 #include "LocaleInfo.h"
+#include "LocalePictures.h"
 
 #include <QLocale>
 #include <QVector>
 
-#include <clocale>
 #include <climits>
+#include <clocale>
 #include <cwchar>
 #include <langinfo.h>
 #include <locale.h>
@@ -15,33 +16,48 @@
 
 namespace {
 
+using namespace LocalePictures;
+
 int categoryMask(int category)
 {
     switch (category) {
-    case LC_NUMERIC: return LC_NUMERIC_MASK;
-    case LC_MONETARY: return LC_MONETARY_MASK;
-    case LC_TIME: return LC_TIME_MASK;
-    case LC_ADDRESS: return LC_ADDRESS_MASK;
-    case LC_CTYPE: return LC_CTYPE_MASK;
-    default: return LC_ALL_MASK;
+    case LC_NUMERIC:
+        return LC_NUMERIC_MASK;
+    case LC_MONETARY:
+        return LC_MONETARY_MASK;
+    case LC_TIME:
+        return LC_TIME_MASK;
+    case LC_ADDRESS:
+        return LC_ADDRESS_MASK;
+    case LC_CTYPE:
+        return LC_CTYPE_MASK;
+    default:
+        return LC_ALL_MASK;
     }
 }
 
 const char* categoryVariable(int category)
 {
     switch (category) {
-    case LC_NUMERIC: return "LC_NUMERIC";
-    case LC_MONETARY: return "LC_MONETARY";
-    case LC_TIME: return "LC_TIME";
-    case LC_ADDRESS: return "LC_ADDRESS";
-    case LC_CTYPE: return "LC_CTYPE";
-    default: return nullptr;
+    case LC_NUMERIC:
+        return "LC_NUMERIC";
+    case LC_MONETARY:
+        return "LC_MONETARY";
+    case LC_TIME:
+        return "LC_TIME";
+    case LC_ADDRESS:
+        return "LC_ADDRESS";
+    case LC_CTYPE:
+        return "LC_CTYPE";
+    default:
+        return nullptr;
     }
 }
 
 bool isPosixName(const QString& name)
 {
-    return name == QLatin1String("C") || name == QLatin1String("POSIX") || name.startsWith(QLatin1String("C."));
+    return name == QLatin1String("C") || name == QLatin1String("POSIX") ||
+           name.startsWith(QLatin1String("C."));
 }
 
 // One category of the user's locale, opened privately. A name the C library cannot open
@@ -117,163 +133,6 @@ private:
     locale_t m_locale = nullptr;
 };
 
-// One piece of a strftime picture: a conversion (%d, %-m) or literal text.
-struct Piece
-{
-    bool conversion = false;
-    QChar letter;  // the conversion letter
-    QChar flag;    // '-', '_', '0', '^', '#' or null
-    QString text;  // literal text
-};
-
-QVector<Piece> splitPicture(QString picture)
-{
-    picture.replace(QLatin1String("%D"), QLatin1String("%m/%d/%y"));
-    picture.replace(QLatin1String("%F"), QLatin1String("%Y-%m-%d"));
-    picture.replace(QLatin1String("%T"), QLatin1String("%H:%M:%S"));
-    picture.replace(QLatin1String("%R"), QLatin1String("%H:%M"));
-    QVector<Piece> pieces;
-    QString literal;
-    auto flushLiteral = [&] {
-        if (!literal.isEmpty())
-            pieces.append({false, {}, {}, literal});
-        literal.clear();
-    };
-    for (qsizetype i = 0; i < picture.size(); ++i) {
-        const QChar c = picture.at(i);
-        if (c != QLatin1Char('%') || i + 1 >= picture.size()) {
-            literal += c;
-            continue;
-        }
-        ++i;
-        QChar flag;
-        if (QStringView(u"-_0^#").contains(picture.at(i)) && i + 1 < picture.size())
-            flag = picture.at(i++);
-        while (i < picture.size() && picture.at(i).isDigit())
-            ++i;
-        if (i < picture.size() && (picture.at(i) == QLatin1Char('E') || picture.at(i) == QLatin1Char('O')))
-            ++i;
-        if (i >= picture.size())
-            break;
-        const QChar letter = picture.at(i);
-        if (letter == QLatin1Char('%')) {
-            literal += letter;
-        } else if (letter == QLatin1Char('n') || letter == QLatin1Char('t')) {
-            literal += QLatin1Char(' ');
-        } else {
-            flushLiteral();
-            pieces.append({true, letter, flag, {}});
-        }
-    }
-    flushLiteral();
-    return pieces;
-}
-
-// Literal text for a Windows picture: letters are quoted so that they print as written.
-QString quoteLiteral(const QString& text)
-{
-    QString out;
-    QString run;
-    auto flushRun = [&] {
-        if (!run.isEmpty())
-            out += QLatin1Char('\'') + run + QLatin1Char('\'');
-        run.clear();
-    };
-    for (const QChar c : text) {
-        if (c.isLetter()) {
-            run += c;
-        } else {
-            flushRun();
-            out += (c == QLatin1Char('\'')) ? QStringLiteral("\"'\"") : QString(c);
-        }
-    }
-    flushRun();
-    return out;
-}
-
-// The date separator: the first literal character after the first conversion.
-std::optional<QString> dateSeparatorOf(const QString& picture)
-{
-    bool seenConversion = false;
-    for (const Piece& piece : splitPicture(picture)) {
-        if (piece.conversion)
-            seenConversion = true;
-        else if (seenConversion && !piece.text.trimmed().isEmpty())
-            return piece.text.trimmed().left(1);
-    }
-    return std::nullopt;
-}
-
-// What the time items need of a time picture.
-struct TimeShape
-{
-    bool twelveHour = false;
-    bool leadingZero = true;
-    bool markerFirst = false;
-    QString separator = QStringLiteral(":");
-};
-
-TimeShape timeShapeFromQt(const QString& format)
-{
-    TimeShape shape;
-    qsizetype hourAt = -1;
-    qsizetype markerAt = -1;
-    QChar hourLetter;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted;
-            continue;
-        }
-        if (quoted)
-            continue;
-        if (hourAt < 0 && (c == QLatin1Char('h') || c == QLatin1Char('H'))) {
-            hourAt = i;
-            hourLetter = c;
-            qsizetype end = i;
-            while (end < format.size() && format.at(end) == c)
-                ++end;
-            shape.leadingZero = end - i >= 2;
-            if (end < format.size() && !format.at(end).isLetter() && format.at(end) != QLatin1Char('\''))
-                shape.separator = format.at(end);
-            i = end - 1;
-        } else if (markerAt < 0 && (c == QLatin1Char('a') || c == QLatin1Char('A'))) {
-            markerAt = i;
-        }
-    }
-    // In Qt's pictures "h" is a 12-hour clock only when a marker is shown; "H" never is.
-    shape.twelveHour = markerAt >= 0 && hourLetter == QLatin1Char('h');
-    shape.markerFirst = shape.twelveHour && markerAt < hourAt;
-    return shape;
-}
-
-TimeShape timeShapeFromStrftime(const QString& picture)
-{
-    TimeShape shape;
-    const QVector<Piece> pieces = splitPicture(picture);
-    int hourIndex = -1;
-    int markerIndex = -1;
-    for (int i = 0; i < pieces.size(); ++i) {
-        const Piece& piece = pieces.at(i);
-        if (!piece.conversion)
-            continue;
-        const char letter = piece.letter.toLatin1();
-        if (hourIndex < 0 && (letter == 'H' || letter == 'k' || letter == 'I' || letter == 'l')) {
-            hourIndex = i;
-            shape.twelveHour = letter == 'I' || letter == 'l';
-            shape.leadingZero = (letter == 'H' || letter == 'I') ? piece.flag != QLatin1Char('-') && piece.flag != QLatin1Char('_')
-                                                                 : piece.flag == QLatin1Char('0');
-            if (i + 1 < pieces.size() && !pieces.at(i + 1).conversion && !pieces.at(i + 1).text.isEmpty())
-                shape.separator = pieces.at(i + 1).text.left(1);
-        } else if (markerIndex < 0 && (letter == 'p' || letter == 'P')) {
-            markerIndex = i;
-        }
-    }
-    shape.markerFirst = shape.twelveHour && markerIndex >= 0 && markerIndex < hourIndex;
-    return shape;
-}
-
 TimeShape timeShape(const OpenLocale& time)
 {
     const QLocale qt = time.qlocale();
@@ -293,12 +152,18 @@ std::optional<int> negativeCurrencyPattern(int precedes, int space, int signPosi
         return std::nullopt;
     const bool before = precedes == 1;
     switch (signPosition) {
-    case 0: return before ? (space == 1 ? 14 : 0) : (space == 1 ? 15 : 4);
-    case 1: return before ? (space == 1 ? 9 : 1) : (space == 0 ? 5 : 8);
-    case 2: return before ? (space == 0 ? 3 : 11) : (space == 0 ? 7 : 10);
-    case 3: return before ? (space == 1 ? 9 : 1) : (space == 0 ? 6 : 13);
-    case 4: return before ? (space == 0 ? 2 : 12) : (space == 1 ? 10 : 7);
-    default: return std::nullopt;
+    case 0:
+        return before ? (space == 1 ? 14 : 0) : (space == 1 ? 15 : 4);
+    case 1:
+        return before ? (space == 1 ? 9 : 1) : (space == 0 ? 5 : 8);
+    case 2:
+        return before ? (space == 0 ? 3 : 11) : (space == 0 ? 7 : 10);
+    case 3:
+        return before ? (space == 1 ? 9 : 1) : (space == 0 ? 6 : 13);
+    case 4:
+        return before ? (space == 0 ? 2 : 12) : (space == 1 ? 10 : 7);
+    default:
+        return std::nullopt;
     }
 }
 
@@ -336,13 +201,13 @@ int LinuxLocaleInfo::primaryLanguageOf(const QString& localeName)
         const char* code;
         int id;
     } languages[] = {
-        {"ar", Arabic},     {"zh", Chinese},   {"cs", Czech},     {"da", Danish},     {"de", German},
-        {"el", Greek},      {"en", English},   {"es", Spanish},   {"fi", Finnish},    {"fr", French},
-        {"he", Hebrew},     {"hu", Hungarian}, {"is", Icelandic}, {"it", Italian},    {"ja", Japanese},
-        {"ko", Korean},     {"nl", Dutch},     {"nb", Norwegian}, {"nn", Norwegian},  {"no", Norwegian},
-        {"pl", Polish},     {"pt", Portuguese}, {"ro", Romanian}, {"ru", Russian},    {"hr", Croatian},
-        {"sk", Slovak},     {"sv", Swedish},   {"th", Thai},      {"tr", Turkish},    {"uk", Ukrainian},
-        {"et", Estonian},   {"lv", Latvian},   {"lt", Lithuanian}, {"vi", Vietnamese},
+        {"ar", Arabic},   {"zh", Chinese},    {"cs", Czech},      {"da", Danish},     {"de", German},
+        {"el", Greek},    {"en", English},    {"es", Spanish},    {"fi", Finnish},    {"fr", French},
+        {"he", Hebrew},   {"hu", Hungarian},  {"is", Icelandic},  {"it", Italian},    {"ja", Japanese},
+        {"ko", Korean},   {"nl", Dutch},      {"nb", Norwegian},  {"nn", Norwegian},  {"no", Norwegian},
+        {"pl", Polish},   {"pt", Portuguese}, {"ro", Romanian},   {"ru", Russian},    {"hr", Croatian},
+        {"sk", Slovak},   {"sv", Swedish},    {"th", Thai},       {"tr", Turkish},    {"uk", Ukrainian},
+        {"et", Estonian}, {"lv", Latvian},    {"lt", Lithuanian}, {"vi", Vietnamese},
     };
     qsizetype end = 0;
     while (end < localeName.size() && localeName.at(end).isLetter())
@@ -357,37 +222,15 @@ int LinuxLocaleInfo::primaryLanguageOf(const QString& localeName)
 
 QString LinuxLocaleInfo::windowsDatePicture(const QString& strftimeFormat)
 {
-    QString out;
-    for (const Piece& piece : splitPicture(strftimeFormat)) {
-        if (!piece.conversion) {
-            out += quoteLiteral(piece.text);
-            continue;
-        }
-        const bool noPad = piece.flag == QLatin1Char('-') || piece.flag == QLatin1Char('_');
-        switch (piece.letter.toLatin1()) {
-        case 'd': out += noPad ? QStringLiteral("d") : QStringLiteral("dd"); break;
-        case 'e': out += QStringLiteral("d"); break;
-        case 'm': out += noPad ? QStringLiteral("M") : QStringLiteral("MM"); break;
-        case 'Y':
-        case 'G': out += QStringLiteral("yyyy"); break;
-        case 'y':
-        case 'g': out += QStringLiteral("yy"); break;
-        case 'b':
-        case 'h': out += QStringLiteral("MMM"); break;
-        case 'B': out += QStringLiteral("MMMM"); break;
-        case 'a': out += QStringLiteral("ddd"); break;
-        case 'A': out += QStringLiteral("dddd"); break;
-        default: break; // nothing a date picture can say (week numbers, era names)
-        }
-    }
-    return out;
+    return LocalePictures::windowsDatePicture(strftimeFormat);
 }
 
 std::optional<QString> LinuxLocaleInfo::item(LocaleScope /*scope*/, int id) const
 {
     using namespace LocaleItem;
     switch (id) {
-    case SCURRENCY: return OpenLocale(LC_MONETARY).text(CURRENCY_SYMBOL);
+    case SCURRENCY:
+        return OpenLocale(LC_MONETARY).text(CURRENCY_SYMBOL);
     case ICURRENCY: {
         const OpenLocale money(LC_MONETARY);
         const int precedes = money.number(P_CS_PRECEDES);
@@ -398,8 +241,8 @@ std::optional<QString> LinuxLocaleInfo::item(LocaleScope /*scope*/, int id) cons
     }
     case INEGCURR: {
         const OpenLocale money(LC_MONETARY);
-        const auto pattern = negativeCurrencyPattern(money.number(N_CS_PRECEDES), money.number(N_SEP_BY_SPACE),
-                                                     money.number(N_SIGN_POSN));
+        const auto pattern = negativeCurrencyPattern(money.number(N_CS_PRECEDES),
+                                                     money.number(N_SEP_BY_SPACE), money.number(N_SIGN_POSN));
         if (!pattern)
             return std::nullopt;
         return QString::number(*pattern);
@@ -411,25 +254,36 @@ std::optional<QString> LinuxLocaleInfo::item(LocaleScope /*scope*/, int id) cons
             return separator;
         return nonEmpty(OpenLocale(LC_MONETARY).text(MON_THOUSANDS_SEP));
     }
-    case SDECIMAL: return nonEmpty(OpenLocale(LC_NUMERIC).text(RADIXCHAR));
+    case SDECIMAL:
+        return nonEmpty(OpenLocale(LC_NUMERIC).text(RADIXCHAR));
     case ICURRDIGITS: {
         const int digits = OpenLocale(LC_MONETARY).number(FRAC_DIGITS);
         if (digits < 0 || digits > 9)
             return std::nullopt;
         return QString::number(digits);
     }
-    case SDATE: return dateSeparatorOf(OpenLocale(LC_TIME).text(D_FMT));
-    case SSHORTDATE: return nonEmpty(windowsDatePicture(OpenLocale(LC_TIME).text(D_FMT)));
-    case SLONGDATE: return nonEmpty(OpenLocale(LC_TIME).qlocale().dateFormat(QLocale::LongFormat));
-    case STIME: return timeShape(OpenLocale(LC_TIME)).separator;
-    case S1159: return OpenLocale(LC_TIME).text(AM_STR);
-    case S2359: return OpenLocale(LC_TIME).text(PM_STR);
-    case ITLZERO: return QString::number(timeShape(OpenLocale(LC_TIME)).leadingZero ? 1 : 0);
-    case ITIME: return QString::number(timeShape(OpenLocale(LC_TIME)).twelveHour ? 0 : 1);
-    case ITIMEMARKPOSN: return QString::number(timeShape(OpenLocale(LC_TIME)).markerFirst ? 1 : 0);
+    case SDATE:
+        return dateSeparatorOf(OpenLocale(LC_TIME).text(D_FMT));
+    case SSHORTDATE:
+        return nonEmpty(windowsDatePicture(OpenLocale(LC_TIME).text(D_FMT)));
+    case SLONGDATE:
+        return nonEmpty(OpenLocale(LC_TIME).qlocale().dateFormat(QLocale::LongFormat));
+    case STIME:
+        return timeShape(OpenLocale(LC_TIME)).separator;
+    case S1159:
+        return OpenLocale(LC_TIME).text(AM_STR);
+    case S2359:
+        return OpenLocale(LC_TIME).text(PM_STR);
+    case ITLZERO:
+        return QString::number(timeShape(OpenLocale(LC_TIME)).leadingZero ? 1 : 0);
+    case ITIME:
+        return QString::number(timeShape(OpenLocale(LC_TIME)).twelveHour ? 0 : 1);
+    case ITIMEMARKPOSN:
+        return QString::number(timeShape(OpenLocale(LC_TIME)).markerFirst ? 1 : 0);
     case SLIST:
         // Windows derives it so: a comma list would clash with a decimal comma.
-        return OpenLocale(LC_NUMERIC).text(RADIXCHAR) == QLatin1String(",") ? QStringLiteral(";") : QStringLiteral(",");
+        return OpenLocale(LC_NUMERIC).text(RADIXCHAR) == QLatin1String(",") ? QStringLiteral(";")
+                                                                            : QStringLiteral(",");
     case SISO3166CTRYNAME: {
         const OpenLocale address(LC_ADDRESS);
         if (address.isPosix())
@@ -442,8 +296,10 @@ std::optional<QString> LinuxLocaleInfo::item(LocaleScope /*scope*/, int id) cons
             return std::nullopt;
         return nonEmpty(QLocale::territoryToCode(qt.territory()));
     }
-    case ICALENDARTYPE: return QStringLiteral("1"); // Gregorian: the C library has no other
-    default: break;
+    case ICALENDARTYPE:
+        return QStringLiteral("1"); // Gregorian: the C library has no other
+    default:
+        break;
     }
     if (id >= SDAYNAME1 && id < SDAYNAME1 + 7)
         return OpenLocale(LC_TIME).qlocale().dayName(id - SDAYNAME1 + 1, QLocale::LongFormat);
@@ -452,6 +308,7 @@ std::optional<QString> LinuxLocaleInfo::item(LocaleScope /*scope*/, int id) cons
     if (id >= SMONTHNAME1 && id < SMONTHNAME1 + 12)
         return OpenLocale(LC_TIME).qlocale().standaloneMonthName(id - SMONTHNAME1 + 1, QLocale::LongFormat);
     if (id >= SABBREVMONTHNAME1 && id < SABBREVMONTHNAME1 + 12)
-        return OpenLocale(LC_TIME).qlocale().standaloneMonthName(id - SABBREVMONTHNAME1 + 1, QLocale::ShortFormat);
+        return OpenLocale(LC_TIME).qlocale().standaloneMonthName(id - SABBREVMONTHNAME1 + 1,
+                                                                 QLocale::ShortFormat);
     return std::nullopt;
 }

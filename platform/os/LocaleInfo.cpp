@@ -66,9 +66,11 @@ FakeLocaleInfo FakeLocaleInfo::unitedStates()
     us.set(SLIST, QStringLiteral(","));
     us.set(SISO3166CTRYNAME, QStringLiteral("US"));
     us.set(ICALENDARTYPE, QStringLiteral("1"));
-    static const char* const days[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-    static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
-                                         "July",    "August",   "September", "October", "November", "December"};
+    static const char* const days[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                       "Friday", "Saturday", "Sunday"};
+    static const char* const months[] = {"January",   "February", "March",    "April",
+                                         "May",       "June",     "July",     "August",
+                                         "September", "October",  "November", "December"};
     for (int i = 0; i < 7; ++i) {
         const QString day = QString::fromLatin1(days[i]);
         us.set(SDAYNAME1 + i, day);

@@ -7,7 +7,8 @@
 
 // Windows locale information items, by the numbers the regional-formats routine asks for.
 namespace LocaleItem {
-enum : int {
+enum : int
+{
     SLIST = 0x0C,
     SDECIMAL = 0x0E,
     STHOUSAND = 0x0F,
@@ -23,9 +24,9 @@ enum : int {
     ITLZERO = 0x25,
     S1159 = 0x28,
     S2359 = 0x29,
-    SDAYNAME1 = 0x2A,        // Monday; SDAYNAME1 + 6 is Sunday
-    SABBREVDAYNAME1 = 0x31,  // Monday
-    SMONTHNAME1 = 0x38,      // January; SMONTHNAME1 + 11 is December
+    SDAYNAME1 = 0x2A,       // Monday; SDAYNAME1 + 6 is Sunday
+    SABBREVDAYNAME1 = 0x31, // Monday
+    SMONTHNAME1 = 0x38,     // January; SMONTHNAME1 + 11 is December
     SABBREVMONTHNAME1 = 0x44,
     SISO3166CTRYNAME = 0x5A,
     ITIMEMARKPOSN = 0x1005,
@@ -35,7 +36,8 @@ enum : int {
 
 // Primary language ids (the low ten bits of a Windows language id).
 namespace LocaleLanguage {
-enum : int {
+enum : int
+{
     Neutral = 0x00,
     Arabic = 0x01,
     Chinese = 0x04,
@@ -74,7 +76,11 @@ enum : int {
 
 // Which locale an item is read from: the user's default locale (LOCALE_USER_DEFAULT) or the
 // locale of the calling thread.
-enum class LocaleScope { UserDefault = 0x400, Thread = 0x800 };
+enum class LocaleScope
+{
+    UserDefault = 0x400,
+    Thread = 0x800
+};
 
 // Answers Windows locale items from the platform's locale data.
 class LocaleInfo

@@ -49,8 +49,8 @@ bool LinuxShell::isPdfReaderName(const QString& fileName)
     QString name = fileName;
     if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         name.chop(4);
-    return name.compare(QLatin1String("Acrord32"), Qt::CaseInsensitive) == 0
-           || name.compare(QLatin1String("Acrobat"), Qt::CaseInsensitive) == 0;
+    return name.compare(QLatin1String("Acrord32"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("Acrobat"), Qt::CaseInsensitive) == 0;
 }
 
 QStringList LinuxShell::splitParameters(const QString& parameters, const QString& directory)
@@ -101,12 +101,13 @@ int LinuxShell::startPdfViewer(const QStringList& arguments, const QString& dire
     // file itself as its one argument.
     const QString query = findProgram(QStringLiteral("xdg-mime"));
     const QString opener = findProgram(QStringLiteral("xdg-open"));
-    if (!query.isEmpty() && !opener.isEmpty() && arguments.size() == 1
-        && QFileInfo::exists(resolvedPath(arguments.first(), directory))) {
+    if (!query.isEmpty() && !opener.isEmpty() && arguments.size() == 1 &&
+        QFileInfo::exists(resolvedPath(arguments.first(), directory))) {
         QProcess process;
-        process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
-        if (process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
-            && !process.readAllStandardOutput().trimmed().isEmpty())
+        process.start(
+            query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+        if (process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit &&
+            process.exitCode() == 0 && !process.readAllStandardOutput().trimmed().isEmpty())
             return startDetached(opener, arguments, directory);
         if (process.state() != QProcess::NotRunning) {
             process.kill();

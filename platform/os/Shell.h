@@ -7,7 +7,8 @@
 
 // Result codes of Shell::execute, as the Windows shell numbers them: above 32 means started.
 namespace ShellResult {
-enum : int {
+enum : int
+{
     OutOfResources = 0, // the program was found but could not be started
     FileNotFound = 2,
     PathNotFound = 3,   // the working folder does not exist
@@ -18,7 +19,13 @@ enum : int {
 
 // Show states a caller may pass (the window state of the started program).
 namespace ShowCommand {
-enum : int { Hide = 0, ShowNormal = 1, ShowMinimized = 2, ShowMaximized = 3 };
+enum : int
+{
+    Hide = 0,
+    ShowNormal = 1,
+    ShowMinimized = 2,
+    ShowMaximized = 3
+};
 }
 
 // Starts another program, or opens a document with its program, the way the desktop does.

@@ -94,10 +94,11 @@ private slots:
         QTest::addColumn<bool>("viewerThere");
         QTest::addColumn<int>("viewerResult");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no help file") << false << true << int(ShellResult::Started)
-                                      << "The help file '%1' was not found.";
-        QTest::newRow("no viewer") << true << false << int(ShellResult::Started)
-                                   << "No help viewer is installed to show '%1' (for example xchm or kchmviewer).";
+        QTest::newRow("no help file")
+            << false << true << int(ShellResult::Started) << "The help file '%1' was not found.";
+        QTest::newRow("no viewer")
+            << true << false << int(ShellResult::Started)
+            << "No help viewer is installed to show '%1' (for example xchm or kchmviewer).";
         QTest::newRow("viewer fails") << true << true << int(ShellResult::OutOfResources)
                                       << "The help viewer '/usr/bin/xchm' could not be started to show '%1'.";
     }

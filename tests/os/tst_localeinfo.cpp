@@ -35,7 +35,8 @@ class TestLocaleInfo : public QObject
 private:
     // The locale variables as the test found them, put back after every test.
     QMap<QByteArray, QByteArray> m_saved;
-    const QList<QByteArray> m_variables{"LC_ALL", "LC_NUMERIC", "LC_MONETARY", "LC_TIME", "LC_ADDRESS", "LANG"};
+    const QList<QByteArray> m_variables{"LC_ALL",  "LC_NUMERIC", "LC_MONETARY",
+                                        "LC_TIME", "LC_ADDRESS", "LANG"};
 
     void useOnly(const QByteArray& lcAll)
     {
@@ -123,7 +124,8 @@ private slots:
         QFETCH(int, item);
         QFETCH(QString, expected);
         if (!localeInstalled(locale.constData()))
-            QSKIP(qPrintable(QStringLiteral("Locale %1 is not installed (run locale-gen)").arg(QString::fromLatin1(locale))));
+            QSKIP(qPrintable(QStringLiteral("Locale %1 is not installed (run locale-gen)")
+                                 .arg(QString::fromLatin1(locale))));
         useOnly(locale);
         QCOMPARE(itemText(item), expected);
     }
@@ -134,7 +136,8 @@ private slots:
             QSKIP("Locale de_DE.UTF-8 is not installed (run locale-gen)");
         useOnly("de_DE.UTF-8");
         const QString longDate = itemText(SLONGDATE);
-        QVERIFY2(longDate.contains(QLatin1String("MMMM")) && longDate.contains(QLatin1String("yyyy")), qPrintable(longDate));
+        QVERIFY2(longDate.contains(QLatin1String("MMMM")) && longDate.contains(QLatin1String("yyyy")),
+                 qPrintable(longDate));
     }
 
     void shouldReadThePosixLocaleWithoutCountryOrGrouping_data()
@@ -187,16 +190,26 @@ private slots:
     {
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("us") << "%m/%d/%Y" << "MM/dd/yyyy";
-        QTest::newRow("iso") << "%Y-%m-%d" << "yyyy-MM-dd";
-        QTest::newRow("german") << "%d.%m.%Y" << "dd.MM.yyyy";
-        QTest::newRow("%D") << "%D" << "MM/dd/yy";
-        QTest::newRow("%F") << "%F" << "yyyy-MM-dd";
-        QTest::newRow("unpadded") << "%-d/%-m/%Y" << "d/M/yyyy";
-        QTest::newRow("month name") << "%e %B %Y" << "d MMMM yyyy";
-        QTest::newRow("words are quoted") << "%d de %b" << "dd 'de' MMM";
-        QTest::newRow("day names") << "%a %A" << "ddd dddd";
-        QTest::newRow("percent sign") << "%d%%" << "dd%";
+        QTest::newRow("us") << "%m/%d/%Y"
+                            << "MM/dd/yyyy";
+        QTest::newRow("iso") << "%Y-%m-%d"
+                             << "yyyy-MM-dd";
+        QTest::newRow("german") << "%d.%m.%Y"
+                                << "dd.MM.yyyy";
+        QTest::newRow("%D") << "%D"
+                            << "MM/dd/yy";
+        QTest::newRow("%F") << "%F"
+                            << "yyyy-MM-dd";
+        QTest::newRow("unpadded") << "%-d/%-m/%Y"
+                                  << "d/M/yyyy";
+        QTest::newRow("month name") << "%e %B %Y"
+                                    << "d MMMM yyyy";
+        QTest::newRow("words are quoted") << "%d de %b"
+                                          << "dd 'de' MMM";
+        QTest::newRow("day names") << "%a %A"
+                                   << "ddd dddd";
+        QTest::newRow("percent sign") << "%d%%"
+                                      << "dd%";
     }
 
     void shouldTurnDatePicturesIntoWindowsLetters()

@@ -71,7 +71,8 @@ private slots:
         QTest::newRow("unknown name") << "no-such-program-xyz" << QString() << int(ShellResult::FileNotFound);
         QTest::newRow("unknown path") << "/no/such/program" << QString() << int(ShellResult::FileNotFound);
         QTest::newRow("empty name") << QString() << QString() << int(ShellResult::FileNotFound);
-        QTest::newRow("missing folder") << "true" << "/no/such/folder" << int(ShellResult::PathNotFound);
+        QTest::newRow("missing folder") << "true"
+                                        << "/no/such/folder" << int(ShellResult::PathNotFound);
     }
 
     void shouldFailForAProgramThatDoesNotExist()
@@ -105,8 +106,10 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("none") << QString() << QStringList();
         // Only double quotes group words, as on a Windows command line.
-        QTest::newRow("split like a command line") << "-a 'b c' \"d e\" f" << QStringList{"-a", "'b", "c'", "d e", "f"};
-        QTest::newRow("150 characters whole") << QString(150, QLatin1Char('x')) << QStringList{QString(150, QLatin1Char('x'))};
+        QTest::newRow("split like a command line")
+            << "-a 'b c' \"d e\" f" << QStringList{"-a", "'b", "c'", "d e", "f"};
+        QTest::newRow("150 characters whole")
+            << QString(150, QLatin1Char('x')) << QStringList{QString(150, QLatin1Char('x'))};
     }
 
     void shouldPassParametersAndFolder()
@@ -116,7 +119,8 @@ private slots:
         QVERIFY(!writeRecorder(bin(), QStringLiteral("recorder"), out()).isEmpty());
         searchOnlyTestFolder();
         LinuxShell linuxShell;
-        QVERIFY(linuxShell.execute(QStringLiteral("recorder"), parameters, folder(), ShowCommand::ShowNormal) > 32);
+        QVERIFY(linuxShell.execute(QStringLiteral("recorder"), parameters, folder(),
+                                   ShowCommand::ShowNormal) > 32);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out()), 10000);
         QCOMPARE(recorded(out()), QStringList{QDir(folder()).canonicalPath()} + arguments);
     }
@@ -131,14 +135,16 @@ private slots:
         QCOMPARE(LinuxShell::splitParameters(pdf, QString()), QStringList{pdf});
         QCOMPARE(LinuxShell::splitParameters(QStringLiteral("My plans/Trip to Rome.pdf"), folder()),
                  QStringList{QStringLiteral("My plans/Trip to Rome.pdf")});
-        QCOMPARE(LinuxShell::splitParameters(folder() + QStringLiteral("/Missing file.pdf"), QString()).size(), 2);
+        QCOMPARE(
+            LinuxShell::splitParameters(folder() + QStringLiteral("/Missing file.pdf"), QString()).size(), 2);
     }
 
     void shouldStartAProgramByARelativePathInTheFolder()
     {
         QVERIFY(!writeRecorder(folder(), QStringLiteral("local"), out()).isEmpty());
         LinuxShell linuxShell;
-        QVERIFY(linuxShell.execute(QStringLiteral("./local"), QStringLiteral("one"), folder(), ShowCommand::ShowNormal) > 32);
+        QVERIFY(linuxShell.execute(QStringLiteral("./local"), QStringLiteral("one"), folder(),
+                                   ShowCommand::ShowNormal) > 32);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out()), 10000);
         QCOMPARE(recorded(out()).value(1), QStringLiteral("one"));
     }
@@ -186,7 +192,8 @@ private slots:
         const QString pdf = folder() + QStringLiteral("/Trip plan.pdf");
         QFile(pdf).open(QIODevice::WriteOnly);
         QVERIFY(!writeRecorder(bin(), QStringLiteral("xdg-open"), out()).isEmpty());
-        QVERIFY(!writeRecorder(bin(), QStringLiteral("evince"), folder() + QStringLiteral("/evince.txt")).isEmpty());
+        QVERIFY(!writeRecorder(bin(), QStringLiteral("evince"), folder() + QStringLiteral("/evince.txt"))
+                     .isEmpty());
         QFile query(bin() + QStringLiteral("/xdg-mime"));
         QVERIFY(query.open(QIODevice::WriteOnly));
         query.write("#!/bin/sh\necho org.example.Viewer.desktop\n");
@@ -218,7 +225,8 @@ private slots:
         searchOnlyTestFolder();
         LinuxShell linuxShell;
         QCOMPARE(linuxShell.findProgram(QStringLiteral("Acrord32")), bin() + QStringLiteral("/acrord32"));
-        QVERIFY(linuxShell.execute(QStringLiteral("Acrord32"), QStringLiteral("x"), QString(), ShowCommand::ShowNormal) > 32);
+        QVERIFY(linuxShell.execute(QStringLiteral("Acrord32"), QStringLiteral("x"), QString(),
+                                   ShowCommand::ShowNormal) > 32);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out()), 10000);
     }
 
@@ -228,7 +236,8 @@ private slots:
         QFile(document).open(QIODevice::WriteOnly);
         searchOnlyTestFolder();
         LinuxShell linuxShell;
-        QCOMPARE(linuxShell.execute(document, QString(), QString(), ShowCommand::ShowNormal), int(ShellResult::NoAssociation));
+        QCOMPARE(linuxShell.execute(document, QString(), QString(), ShowCommand::ShowNormal),
+                 int(ShellResult::NoAssociation));
         QVERIFY(!writeRecorder(bin(), QStringLiteral("xdg-open"), out()).isEmpty());
         QVERIFY(linuxShell.execute(document, QString(), QString(), ShowCommand::ShowNormal) > 32);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out()), 10000);
@@ -240,8 +249,10 @@ private slots:
         FakeShell fake;
         fake.setResult(QStringLiteral("Acrobat"), 42);
         fake.addProgram(QStringLiteral("xchm"), QStringLiteral("/usr/bin/xchm"));
-        QCOMPARE(fake.execute(QStringLiteral("Acrord32"), QStringLiteral("a.pdf"), QString(), 1), int(ShellResult::FileNotFound));
-        QCOMPARE(fake.execute(QStringLiteral("ACROBAT"), QStringLiteral("a.pdf"), QStringLiteral("/tmp"), 3), 42);
+        QCOMPARE(fake.execute(QStringLiteral("Acrord32"), QStringLiteral("a.pdf"), QString(), 1),
+                 int(ShellResult::FileNotFound));
+        QCOMPARE(fake.execute(QStringLiteral("ACROBAT"), QStringLiteral("a.pdf"), QStringLiteral("/tmp"), 3),
+                 42);
         fake.setDefaultResult(0);
         QCOMPARE(fake.execute(QStringLiteral("other"), QString(), QString(), 0), 0);
         QCOMPARE(fake.calls().size(), 3);

@@ -70,31 +70,58 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
         const QString gone;
-        QTest::newRow("currency symbol") << int(SCURRENCY) << gone << "currencyString" << "";
-        QTest::newRow("currency format") << int(ICURRENCY) << gone << "currencyFormat" << "0";
-        QTest::newRow("negative format") << int(INEGCURR) << gone << "negCurrFormat" << "0";
-        QTest::newRow("thousands") << int(STHOUSAND) << gone << "thousandSeparator" << " ";
-        QTest::newRow("decimal is a space") << int(SDECIMAL) << gone << "decimalSeparator" << " ";
-        QTest::newRow("currency digits") << int(ICURRDIGITS) << gone << "currencyDecimals" << "0";
-        QTest::newRow("date separator is a space") << int(SDATE) << gone << "dateSeparator" << " ";
-        QTest::newRow("short date") << int(SSHORTDATE) << gone << "shortDateFormat" << " ";
-        QTest::newRow("long date") << int(SLONGDATE) << gone << "longDateFormat" << " ";
-        QTest::newRow("time separator") << int(STIME) << gone << "timeSeparator" << ":";
-        QTest::newRow("morning") << int(S1159) << gone << "timeAMString" << "am";
-        QTest::newRow("afternoon") << int(S2359) << gone << "timePMString" << "pm";
-        QTest::newRow("list") << int(SLIST) << gone << "listSeparator" << ",";
-        QTest::newRow("two-character thousands") << int(STHOUSAND) << "''" << "thousandSeparator" << " ";
-        QTest::newRow("two-character decimal") << int(SDECIMAL) << ".." << "decimalSeparator" << " ";
-        QTest::newRow("two-character list") << int(SLIST) << ";;" << "listSeparator" << ",";
-        QTest::newRow("empty date separator") << int(SDATE) << "<empty>" << "dateSeparator" << " ";
-        QTest::newRow("not a number") << int(ICURRDIGITS) << "two" << "currencyDecimals" << "0";
-        QTest::newRow("not a number either") << int(INEGCURR) << "5x" << "negCurrFormat" << "0";
-        QTest::newRow("255 characters fit") << int(SLONGDATE) << QString(255, QLatin1Char('d')) << "longDateFormat"
-                                           << QString(255, QLatin1Char('d'));
-        QTest::newRow("256 characters do not") << int(SLONGDATE) << QString(256, QLatin1Char('d')) << "longDateFormat"
+        QTest::newRow("currency symbol") << int(SCURRENCY) << gone << "currencyString"
+                                         << "";
+        QTest::newRow("currency format") << int(ICURRENCY) << gone << "currencyFormat"
+                                         << "0";
+        QTest::newRow("negative format") << int(INEGCURR) << gone << "negCurrFormat"
+                                         << "0";
+        QTest::newRow("thousands") << int(STHOUSAND) << gone << "thousandSeparator"
+                                   << " ";
+        QTest::newRow("decimal is a space") << int(SDECIMAL) << gone << "decimalSeparator"
+                                            << " ";
+        QTest::newRow("currency digits") << int(ICURRDIGITS) << gone << "currencyDecimals"
+                                         << "0";
+        QTest::newRow("date separator is a space") << int(SDATE) << gone << "dateSeparator"
+                                                   << " ";
+        QTest::newRow("short date") << int(SSHORTDATE) << gone << "shortDateFormat"
+                                    << " ";
+        QTest::newRow("long date") << int(SLONGDATE) << gone << "longDateFormat"
+                                   << " ";
+        QTest::newRow("time separator") << int(STIME) << gone << "timeSeparator"
+                                        << ":";
+        QTest::newRow("morning") << int(S1159) << gone << "timeAMString"
+                                 << "am";
+        QTest::newRow("afternoon") << int(S2359) << gone << "timePMString"
+                                   << "pm";
+        QTest::newRow("list") << int(SLIST) << gone << "listSeparator"
+                              << ",";
+        QTest::newRow("two-character thousands") << int(STHOUSAND) << "''"
+                                                 << "thousandSeparator"
+                                                 << " ";
+        QTest::newRow("two-character decimal") << int(SDECIMAL) << ".."
+                                               << "decimalSeparator"
+                                               << " ";
+        QTest::newRow("two-character list") << int(SLIST) << ";;"
+                                            << "listSeparator"
+                                            << ",";
+        QTest::newRow("empty date separator") << int(SDATE) << "<empty>"
+                                              << "dateSeparator"
                                               << " ";
-        QTest::newRow("long currency symbol") << int(SCURRENCY) << QString(300, QLatin1Char('$')) << "currencyString"
-                                             << "";
+        QTest::newRow("not a number") << int(ICURRDIGITS) << "two"
+                                      << "currencyDecimals"
+                                      << "0";
+        QTest::newRow("not a number either") << int(INEGCURR) << "5x"
+                                             << "negCurrFormat"
+                                             << "0";
+        QTest::newRow("255 characters fit") << int(SLONGDATE) << QString(255, QLatin1Char('d'))
+                                            << "longDateFormat" << QString(255, QLatin1Char('d'));
+        QTest::newRow("256 characters do not")
+            << int(SLONGDATE) << QString(256, QLatin1Char('d')) << "longDateFormat"
+            << " ";
+        QTest::newRow("long currency symbol")
+            << int(SCURRENCY) << QString(300, QLatin1Char('$')) << "currencyString"
+            << "";
     }
 
     void shouldTakeTheDefaultOfAnUnreadableItem()
@@ -135,13 +162,41 @@ private slots:
         QTest::addColumn<QString>("markerPosition");
         QTest::addColumn<QString>("shortTime");
         QTest::addColumn<QString>("longTime");
-        QTest::newRow("24-hour, leading zero") << "1" << "1" << "0" << "hh:mm" << "hh:mm:ss";
-        QTest::newRow("12-hour, marker after") << "0" << "0" << "0" << "h:mm AMPM" << "h:mm:ss AMPM";
-        QTest::newRow("12-hour, marker before") << "1" << "0" << "1" << "AMPM hh:mm" << "AMPM hh:mm:ss";
-        QTest::newRow("24-hour ignores the marker") << "0" << "1" << "1" << "h:mm" << "h:mm:ss";
-        QTest::newRow("any non-zero is a leading zero") << "7" << "2" << "0" << "hh:mm" << "hh:mm:ss";
-        QTest::newRow("unreadable: 12-hour, no zero, after") << "" << "" << "" << "h:mm AMPM" << "h:mm:ss AMPM";
-        QTest::newRow("not numbers count as 0") << "x" << "y" << "z" << "h:mm AMPM" << "h:mm:ss AMPM";
+        QTest::newRow("24-hour, leading zero") << "1"
+                                               << "1"
+                                               << "0"
+                                               << "hh:mm"
+                                               << "hh:mm:ss";
+        QTest::newRow("12-hour, marker after") << "0"
+                                               << "0"
+                                               << "0"
+                                               << "h:mm AMPM"
+                                               << "h:mm:ss AMPM";
+        QTest::newRow("12-hour, marker before") << "1"
+                                                << "0"
+                                                << "1"
+                                                << "AMPM hh:mm"
+                                                << "AMPM hh:mm:ss";
+        QTest::newRow("24-hour ignores the marker") << "0"
+                                                    << "1"
+                                                    << "1"
+                                                    << "h:mm"
+                                                    << "h:mm:ss";
+        QTest::newRow("any non-zero is a leading zero") << "7"
+                                                        << "2"
+                                                        << "0"
+                                                        << "hh:mm"
+                                                        << "hh:mm:ss";
+        QTest::newRow("unreadable: 12-hour, no zero, after") << ""
+                                                             << ""
+                                                             << ""
+                                                             << "h:mm AMPM"
+                                                             << "h:mm:ss AMPM";
+        QTest::newRow("not numbers count as 0") << "x"
+                                                << "y"
+                                                << "z"
+                                                << "h:mm AMPM"
+                                                << "h:mm:ss AMPM";
     }
 
     void shouldBuildTheTimeFormats()
@@ -151,7 +206,8 @@ private slots:
         QFETCH(QString, markerPosition);
         QFETCH(QString, shortTime);
         QFETCH(QString, longTime);
-        const QList<QPair<int, QString>> items{{ITLZERO, leadingZero}, {ITIME, clock}, {ITIMEMARKPOSN, markerPosition}};
+        const QList<QPair<int, QString>> items{
+            {ITLZERO, leadingZero}, {ITIME, clock}, {ITIMEMARKPOSN, markerPosition}};
         for (const auto& [item, value] : items) {
             if (value.isEmpty())
                 m_locale.remove(item);
@@ -180,22 +236,37 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("expected");
         const int english = LocaleLanguage::English, japanese = LocaleLanguage::Japanese;
-        QTest::newRow("japanese era") << "3" << japanese << "gg yyyy/MM/dd" << "ggg eeee/MM/dd";
-        QTest::newRow("japanese era, short year") << "3" << english << "yy/M/d" << "ee/M/d";
-        QTest::newRow("taiwan, capitals") << "4" << english << "GG YYYY Y" << "ggg eeee e";
-        QTest::newRow("korean, single y") << "5" << english << "y.M.d" << "e.M.d";
-        QTest::newRow("five y") << "3" << english << "yyyyy" << "eeeee";
-        QTest::newRow("three y") << "3" << english << "yyy" << "eee";
-        QTest::newRow("single g is kept") << "3" << english << "g d" << "g d";
-        QTest::newRow("surrogate pair kept whole") << "3" << english << QString::fromUtf8("\xF0\xA0\x80\x8Byyyy")
-                                                   << QString::fromUtf8("\xF0\xA0\x80\x8B") + "eeee";
-        QTest::newRow("gregorian, japanese start") << "1" << japanese << "gg yyyy/MM/dd" << " yyyy/MM/dd";
-        QTest::newRow("gregorian, chinese start") << "1" << int(LocaleLanguage::Chinese) << "Gyyyy/g" << "yyyy/";
-        QTest::newRow("gregorian, korean start") << "1" << int(LocaleLanguage::Korean) << "gg yy" << " yy";
-        QTest::newRow("gregorian, english") << "1" << english << "gg yyyy/MM/dd" << "gg yyyy/MM/dd";
-        QTest::newRow("hebrew calendar is not an era one") << "8" << english << "yy" << "yy";
-        QTest::newRow("unreadable calendar is gregorian") << "" << english << "yy" << "yy";
-        QTest::newRow("not a number is gregorian") << "three" << japanese << "gg yy" << " yy";
+        QTest::newRow("japanese era") << "3" << japanese << "gg yyyy/MM/dd"
+                                      << "ggg eeee/MM/dd";
+        QTest::newRow("japanese era, short year") << "3" << english << "yy/M/d"
+                                                  << "ee/M/d";
+        QTest::newRow("taiwan, capitals") << "4" << english << "GG YYYY Y"
+                                          << "ggg eeee e";
+        QTest::newRow("korean, single y") << "5" << english << "y.M.d"
+                                          << "e.M.d";
+        QTest::newRow("five y") << "3" << english << "yyyyy"
+                                << "eeeee";
+        QTest::newRow("three y") << "3" << english << "yyy"
+                                 << "eee";
+        QTest::newRow("single g is kept") << "3" << english << "g d"
+                                          << "g d";
+        QTest::newRow("surrogate pair kept whole")
+            << "3" << english << QString::fromUtf8("\xF0\xA0\x80\x8Byyyy")
+            << QString::fromUtf8("\xF0\xA0\x80\x8B") + "eeee";
+        QTest::newRow("gregorian, japanese start") << "1" << japanese << "gg yyyy/MM/dd"
+                                                   << " yyyy/MM/dd";
+        QTest::newRow("gregorian, chinese start") << "1" << int(LocaleLanguage::Chinese) << "Gyyyy/g"
+                                                  << "yyyy/";
+        QTest::newRow("gregorian, korean start") << "1" << int(LocaleLanguage::Korean) << "gg yy"
+                                                 << " yy";
+        QTest::newRow("gregorian, english") << "1" << english << "gg yyyy/MM/dd"
+                                            << "gg yyyy/MM/dd";
+        QTest::newRow("hebrew calendar is not an era one") << "8" << english << "yy"
+                                                           << "yy";
+        QTest::newRow("unreadable calendar is gregorian") << "" << english << "yy"
+                                                          << "yy";
+        QTest::newRow("not a number is gregorian") << "three" << japanese << "gg yy"
+                                                   << " yy";
     }
 
     void shouldConvertDatesOfEraCalendars()
@@ -233,8 +304,10 @@ private slots:
         QTest::addColumn<QString>("value"); // "<none>": unreadable
         QTest::addColumn<QString>("expected");
         const QString zeros(2, QChar(0));
-        QTest::newRow("united states") << "US" << "US";
-        QTest::newRow("sweden") << "SE" << "SE";
+        QTest::newRow("united states") << "US"
+                                       << "US";
+        QTest::newRow("sweden") << "SE"
+                                << "SE";
         QTest::newRow("unreadable") << "<none>" << zeros;
         QTest::newRow("too long for the buffer") << "USA" << zeros;
         QTest::newRow("one letter") << "X" << QStringLiteral("X") + QChar(0);
@@ -259,16 +332,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("mark");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("Trip.dat") << "Trip.dat" << "." << "Trip";
-        QTest::newRow("a.b.dat") << "a.b.dat" << "." << "a.b";
-        QTest::newRow("no mark") << "Trip" << "." << "Trip";
-        QTest::newRow(".dat") << ".dat" << "." << "";
-        QTest::newRow("final point") << "Trip." << "." << "Trip";
-        QTest::newRow("empty text") << "" << "." << "";
-        QTest::newRow("two-character mark") << "Trip.dat" << ".d" << "Trip.dat";
-        QTest::newRow("empty mark") << "Trip.dat" << "" << "Trip.dat";
-        QTest::newRow("other mark") << "C:/Projects/Trip.dat" << "/" << "C:/Projects";
-        QTest::newRow("case matters") << "TripXdatx" << "X" << "Trip";
+        QTest::newRow("Trip.dat") << "Trip.dat"
+                                  << "."
+                                  << "Trip";
+        QTest::newRow("a.b.dat") << "a.b.dat"
+                                 << "."
+                                 << "a.b";
+        QTest::newRow("no mark") << "Trip"
+                                 << "."
+                                 << "Trip";
+        QTest::newRow(".dat") << ".dat"
+                              << "."
+                              << "";
+        QTest::newRow("final point") << "Trip."
+                                     << "."
+                                     << "Trip";
+        QTest::newRow("empty text") << ""
+                                    << "."
+                                    << "";
+        QTest::newRow("two-character mark") << "Trip.dat"
+                                            << ".d"
+                                            << "Trip.dat";
+        QTest::newRow("empty mark") << "Trip.dat"
+                                    << ""
+                                    << "Trip.dat";
+        QTest::newRow("other mark") << "C:/Projects/Trip.dat"
+                                    << "/"
+                                    << "C:/Projects";
+        QTest::newRow("case matters") << "TripXdatx"
+                                      << "X"
+                                      << "Trip";
     }
 
     void shouldCutAtTheLastMark()
@@ -285,10 +378,14 @@ private slots:
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("directory");
         QTest::addColumn<QString>("sentParameters");
-        QTest::newRow("reader") << "Acrord32" << "/home/u/Trip.pdf" << "" << "/home/u/Trip.pdf";
-        QTest::newRow("150 characters") << "Acrobat" << QString(150, QLatin1Char('p')) << QString(120, QLatin1Char('d'))
-                                        << QString(150, QLatin1Char('p'));
-        QTest::newRow("a NUL ends the text") << "Acrobat" << QStringLiteral("a.pdf") + QChar(0) + "junk" << ""
+        QTest::newRow("reader") << "Acrord32"
+                                << "/home/u/Trip.pdf"
+                                << ""
+                                << "/home/u/Trip.pdf";
+        QTest::newRow("150 characters") << "Acrobat" << QString(150, QLatin1Char('p'))
+                                        << QString(120, QLatin1Char('d')) << QString(150, QLatin1Char('p'));
+        QTest::newRow("a NUL ends the text") << "Acrobat" << QStringLiteral("a.pdf") + QChar(0) + "junk"
+                                             << ""
                                              << "a.pdf";
     }
 
@@ -335,7 +432,8 @@ private slots:
         const QString script = dir.path() + QStringLiteral("/record-argument");
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && /bin/mv \"$0.tmp\" \"" + out.toUtf8() + "\"\n");
+        file.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && /bin/mv \"$0.tmp\" \"" + out.toUtf8() +
+                   "\"\n");
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString parameter(150, QLatin1Char('a'));

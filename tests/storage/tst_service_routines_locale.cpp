@@ -14,7 +14,8 @@ class TestServiceRoutinesLocale : public QObject
 
 private:
     QMap<QByteArray, QByteArray> m_saved;
-    const QList<QByteArray> m_variables{"LC_ALL", "LC_NUMERIC", "LC_MONETARY", "LC_TIME", "LC_ADDRESS", "LANG"};
+    const QList<QByteArray> m_variables{"LC_ALL",  "LC_NUMERIC", "LC_MONETARY",
+                                        "LC_TIME", "LC_ADDRESS", "LANG"};
 
     static bool installed(const QByteArray& name)
     {
@@ -60,12 +61,15 @@ private slots:
         QTest::addColumn<QString>("longTime");
         QTest::addColumn<QChar>("list");
         QTest::addColumn<QString>("country");
-        QTest::newRow("us") << QByteArray("en_US.UTF-8") << "$" << 0 << QChar(u',') << QChar(u'.') << QChar(u'/')
-                            << "MM/dd/yyyy" << "h:mm:ss AMPM" << QChar(u',') << "US";
-        QTest::newRow("sv") << QByteArray("sv_SE.UTF-8") << "kr" << 3 << QChar(0x202F) << QChar(u',') << QChar(u'-')
-                            << "yyyy-MM-dd" << "hh:mm:ss" << QChar(u';') << "SE";
-        QTest::newRow("de") << QByteArray("de_DE.UTF-8") << QString(QChar(0x20AC)) << 3 << QChar(u'.') << QChar(u',')
-                            << QChar(u'.') << "dd.MM.yyyy" << "hh:mm:ss" << QChar(u';') << "DE";
+        QTest::newRow("us") << QByteArray("en_US.UTF-8") << "$" << 0 << QChar(u',') << QChar(u'.')
+                            << QChar(u'/') << "MM/dd/yyyy"
+                            << "h:mm:ss AMPM" << QChar(u',') << "US";
+        QTest::newRow("sv") << QByteArray("sv_SE.UTF-8") << "kr" << 3 << QChar(0x202F) << QChar(u',')
+                            << QChar(u'-') << "yyyy-MM-dd"
+                            << "hh:mm:ss" << QChar(u';') << "SE";
+        QTest::newRow("de") << QByteArray("de_DE.UTF-8") << QString(QChar(0x20AC)) << 3 << QChar(u'.')
+                            << QChar(u',') << QChar(u'.') << "dd.MM.yyyy"
+                            << "hh:mm:ss" << QChar(u';') << "DE";
     }
 
     void shouldReadTheUsersRegionalFormats()
@@ -81,7 +85,8 @@ private slots:
         QFETCH(QChar, list);
         QFETCH(QString, country);
         if (!installed(locale))
-            QSKIP(qPrintable(QStringLiteral("Locale %1 is not installed (run locale-gen)").arg(QString::fromLatin1(locale))));
+            QSKIP(qPrintable(QStringLiteral("Locale %1 is not installed (run locale-gen)")
+                                 .arg(QString::fromLatin1(locale))));
         qputenv("LC_ALL", locale);
         QVERIFY(ReloadFormatSettings());
         const FormatSettings& fs = formatSettings();
