@@ -49,6 +49,8 @@ private slots:
     void shouldNotMoveWhenNoKeyMatches();
     void shouldMoveToTheNeighbourAfterADelete_data();
     void shouldMoveToTheNeighbourAfterADelete();
+    void shouldCancelANewRowInsteadOfDeletingIt();
+    void shouldRefuseAnEmptyNewRowAfterTheLastRowIsDeleted();
     void shouldKeepOrdersSortedThroughManyChanges();
     void shouldFilterByDateRangeInclusively_data();
     void shouldFilterByDateRangeInclusively();
@@ -269,6 +271,40 @@ void TestTableNavigation::shouldMoveToTheNeighbourAfterADelete()
     QCOMPARE(t->eof(), eof);
     QCOMPARE(t->recordCount(), rows - 1);
     QVERIFY(!t.names().contains(deleted));
+}
+
+void TestTableNavigation::shouldCancelANewRowInsteadOfDeletingIt()
+{
+    ProjectTable t;
+    t.add(QStringLiteral("A"), day(2026, 5, 1));
+    t.add(QStringLiteral("B"), day(2026, 5, 1));
+    QVERIFY(t->findKey({QStringLiteral("A")}));
+    t->append();
+    t->fieldByName(Event).setAsString(QStringLiteral("New"));
+    QVERIFY(t->modified());
+    t->deleteRecord();
+    QCOMPARE(t->state(), TableState::Browse);
+    QVERIFY(!t->modified());
+    QCOMPARE(t.names(), (QStringList{"A", "B"}));
+}
+
+void TestTableNavigation::shouldRefuseAnEmptyNewRowAfterTheLastRowIsDeleted()
+{
+    // Deleting the last event, then edit and post: the new, empty row is refused and stays in
+    // Insert; leaving it unchanged drops it.
+    ProjectTable t;
+    t.add(QStringLiteral("A"), day(2026, 5, 1));
+    t->deleteRecord();
+    QVERIFY(t->isEmpty());
+    QVERIFY(t->eof() && t->bof());
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, t->deleteRecord());
+    t->edit();
+    QCOMPARE(t->state(), TableState::Insert);
+    FG_VERIFY_THROWS_MESSAGE(EDatabaseError, t->post(), QStringLiteral("Field 'Event' must have a value"));
+    QCOMPARE(t->state(), TableState::Insert);
+    t->first();
+    QCOMPARE(t->state(), TableState::Browse);
+    QCOMPARE(t->recordCount(), 0);
 }
 
 void TestTableNavigation::shouldKeepOrdersSortedThroughManyChanges()
