@@ -130,11 +130,9 @@ void Writer::u64(quint64 v)
 void Writer::str(const QString& s)
 {
     u32(quint32(s.size()));
-    for (QChar c : s) {
-        char b[2];
-        put<quint16>(b, c.unicode());
-        bytes.append(b, 2);
-    }
+    const qsizetype at = bytes.size();
+    bytes.resize(at + 2 * s.size());
+    qToLittleEndian<quint16>(s.constData(), s.size(), bytes.data() + at);
 }
 
 bool Reader::take(qsizetype n)
@@ -177,8 +175,7 @@ QString Reader::str()
     if (!take(qsizetype(n) * 2))
         return {};
     QString s(qsizetype(n), Qt::Uninitialized);
-    for (quint32 i = 0; i < n; ++i)
-        s[i] = QChar(get<quint16>(m_data + m_pos + 2 * qsizetype(i)));
+    qFromLittleEndian<quint16>(m_data + m_pos, n, s.data());
     m_pos += qsizetype(n) * 2;
     return s;
 }
@@ -326,8 +323,7 @@ void encodeRow(const TableSchema& schema, const RowValues& values, char* p)
             case FieldType::String: {
                 const QString s = v.toString();
                 put<quint16>(at, quint16(s.size()));
-                for (qsizetype k = 0; k < s.size(); ++k)
-                    put<quint16>(at + kStringLengthSize + 2 * k, s[k].unicode());
+                qToLittleEndian<quint16>(s.constData(), s.size(), at + kStringLengthSize);
                 break;
             }
             case FieldType::Date:
@@ -369,8 +365,7 @@ bool decodeRow(const TableSchema& schema, const char* p, RowValues* values)
             if (n > 2 * f.size)
                 return false;
             QString s(qsizetype(n), Qt::Uninitialized);
-            for (int k = 0; k < n; ++k)
-                s[k] = QChar(get<quint16>(at + kStringLengthSize + 2 * k));
+            qFromLittleEndian<quint16>(at + kStringLengthSize, n, s.data());
             out.append(s);
             break;
         }
