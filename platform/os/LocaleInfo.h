@@ -100,7 +100,8 @@ void setLocaleInfo(LocaleInfo* info);
 
 // Reads the user's locale from the environment (LC_ALL, the category variable, LANG; "C" when
 // none is set) through the C library's locale data and QLocale, without touching the process's
-// own C locale. The thread scope reads the same locale as the user default.
+// own C locale. A locale the C library cannot open reads as "C", as it does for the rest of the
+// process. The thread scope reads the same locale as the user default.
 class LinuxLocaleInfo : public LocaleInfo
 {
 public:
@@ -112,7 +113,8 @@ public:
     // The locale name in force for a category (LC_NUMERIC, LC_TIME, ...): LC_ALL, then the
     // category's variable, then LANG, then "C".
     static QString localeNameFor(int category);
-    // The primary language id of a locale name ("sv_SE.UTF-8" -> Swedish); Neutral when unknown.
+    // The primary language id of a locale name ("sv_SE.UTF-8" -> Swedish); English for "C" and
+    // "POSIX", Neutral when unknown.
     static int primaryLanguageOf(const QString& localeName);
     // A strftime date picture in Windows letters ("%d.%m.%Y" -> "dd.MM.yyyy").
     static QString windowsDatePicture(const QString& strftimeFormat);
