@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/core/DateTime.h"
+#include "platform/table/DataSource.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QString>
+
+class Field;
+
+// A line edit bound to one field of a data source's table.
+// - Shows the current row's field: its display text (currency in the regional format) while
+//   the control does not have the focus, its edit text while it has.
+// - Reloads when the current row changes, when the table enters edit or insert, when a new
+//   row begins; text not yet handed to the field is discarded then.
+// - Typing while the table browses first asks the data source to edit (a new row on an
+//   empty table); when that fails the key is refused.
+// - Hands changed text to the field on "update data" (before a post and before the table
+//   leaves a changed row); text the field refuses raises the field's conversion error and
+//   the field keeps its old value.
+// - Accepts at most the field's size in characters; empty and read-only while the table is
+//   closed or the control is not attached.
+class DbEdit : public QLineEdit, public DataLink
+{
+    Q_OBJECT
+public:
+    explicit DbEdit(QWidget* parent = nullptr);
+
+    void setDataField(const QString& fieldName);
+    QString dataField() const { return m_fieldName; }
+    // The bound field of the current row, or nullptr while not attached or closed.
+    Field* field() const;
+    // Text typed and not yet handed to the field.
+    bool isModified() const { return m_modified; }
+
+    void activeChanged() override;
+    void recordChanged() override;
+    void stateChanged() override;
+    void updateData() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void reload();
+    bool beginEdit();
+    QString m_fieldName;
+    bool m_modified = false;
+    bool m_loading = false;
+};
+
+// A check box bound to a Boolean field: ticked writes the checked value ("True"), unticked the
+// unchecked one ("False"). A click while browsing puts the row into edit first (a new row on
+// an empty table); when that fails the click is refused. An empty field shows unticked.
+class DbCheckBox : public QCheckBox, public DataLink
+{
+    Q_OBJECT
+public:
+    explicit DbCheckBox(QWidget* parent = nullptr);
+
+    void setDataField(const QString& fieldName);
+    QString dataField() const { return m_fieldName; }
+    void setValueChecked(const QString& v) { m_valueChecked = v; }
+    void setValueUnchecked(const QString& v) { m_valueUnchecked = v; }
+    Field* field() const;
+    bool isModified() const { return m_modified; }
+
+    void activeChanged() override;
+    void recordChanged() override;
+    void stateChanged() override;
+    void updateData() override;
+
+protected:
+    void nextCheckState() override;
+
+private:
+    void reload();
+    QString m_fieldName;
+    QString m_valueChecked = QStringLiteral("True");
+    QString m_valueUnchecked = QStringLiteral("False");
+    bool m_modified = false;
+};
