@@ -33,11 +33,28 @@ public:
     void setTime(DateTime t);
     // The text shown.
     QString text() const;
+    // The editor inside (focus proxy), for tests and the window's tab order.
+    QDateTimeEdit* editor() const { return m_edit; }
+
+    // Shows the value by the regional formats in force now (read again when they changed).
+    void applyFormatSettings();
+    // The Qt display format of a class-library date-time format: d dd ddd dddd, m mm mmm mmmm
+    // for months (minutes straight after h/hh), n nn minutes, yy yyyy, h hh, s ss, z zzz,
+    // AMPM and am/pm markers; "/" and ":" give the regional separators, the rest is literal.
+    static QString qtDisplayFormat(const QString& format);
+
+    // Also names the editor inside, which is what a screen reader announces.
+    void setAccessibleName(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 signals:
     void userChanged();
 
 private:
+    void showValue();
+    void editorChanged();
     Kind m_kind;
     DateTime m_value = 0;
     QDateTimeEdit* m_edit;

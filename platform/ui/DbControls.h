@@ -8,6 +8,8 @@
 #include <QString>
 
 class Field;
+class QInputMethodEvent;
+class Table;
 
 // A line edit bound to one field of a data source's table.
 // - Shows the current row's field: its display text (currency in the regional format) while
@@ -27,6 +29,10 @@ class DbEdit : public QLineEdit, public DataLink
 public:
     explicit DbEdit(QWidget* parent = nullptr);
 
+    // Attaches to a source and shows its field (nullptr detaches: empty and read-only). Text
+    // typed and not yet handed over is first handed to the field of a row being edited, so
+    // detaching never drops it silently; the field's conversion error propagates then.
+    void setDataSource(DataSource* source);
     void setDataField(const QString& fieldName);
     QString dataField() const { return m_fieldName; }
     // The bound field of the current row, or nullptr while not attached or closed.
@@ -44,10 +50,15 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void reload();
+    // Shows the field's edit or display text unless typed text is pending.
+    void showFieldText();
     bool beginEdit();
+    bool editing() const;
+    void textEditedByUser();
     QString m_fieldName;
     bool m_modified = false;
     bool m_loading = false;
@@ -62,6 +73,9 @@ class DbCheckBox : public QCheckBox, public DataLink
 public:
     explicit DbCheckBox(QWidget* parent = nullptr);
 
+    // Attaches to a source and shows its field; a pending change is handed over first, as
+    // for DbEdit.
+    void setDataSource(DataSource* source);
     void setDataField(const QString& fieldName);
     QString dataField() const { return m_fieldName; }
     void setValueChecked(const QString& v) { m_valueChecked = v; }
@@ -76,9 +90,12 @@ public:
 
 protected:
     void nextCheckState() override;
+    // Escape drops a change not yet handed to the field.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void reload();
+    bool editing() const;
     QString m_fieldName;
     QString m_valueChecked = QStringLiteral("True");
     QString m_valueUnchecked = QStringLiteral("False");
