@@ -44,6 +44,8 @@ public:
     // Inserts a row at its place; removes one by its current values and RecordID.
     void insert(TableRow* row);
     void remove(const TableRow& row);
+    // The row at pos has new values: moves it to its place and returns that position.
+    int reposition(int pos);
 
     // The key of values: its key fields in order.
     QVariantList keyOf(const RowValues& values) const;

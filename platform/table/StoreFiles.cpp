@@ -93,13 +93,18 @@ QByteArray encodeBlbHeader(const DatHeader& dat)
 QByteArray encodeIdx(const DatHeader& dat, const IdxState& state, const std::vector<std::vector<quint32>>& order)
 {
     Writer w;
+    qsizetype entries = 0;
+    for (const auto& list : order)
+        entries += qsizetype(list.size());
     w.bytes = QByteArray(kIdxFixedSize, '\0');
+    w.bytes.reserve(kIdxFixedSize + 4 * entries + 1024 * dat.schema.indexes.size());
     for (qsizetype i = 0; i < dat.schema.indexes.size(); ++i) {
         writeIndexDef(w, dat.schema.indexes[i]);
         const auto& list = order[size_t(i)];
         w.u32(quint32(list.size()));
-        for (quint32 slot : list)
-            w.u32(slot);
+        const qsizetype at = w.bytes.size();
+        w.bytes.resize(at + 4 * qsizetype(list.size()));
+        qToLittleEndian<quint32>(list.data(), qsizetype(list.size()), w.bytes.data() + at);
     }
     QByteArray& b = w.bytes;
     putCommon(b, kIdxMagic, quint32(b.size() + kCrcSize), dat);
@@ -179,6 +184,9 @@ qint64 checkBlbHeader(File& file, const QString& path, const DatHeader& dat)
 CopyHeader readCopyHeader(const char* p, int size, quint32 slot)
 {
     CopyHeader h;
+    // A copy never written (the second copy of an appended slot) is zeros: no checksum needed.
+    if (get<quint64>(p + kCopySeqOffset) == 0)
+        return h;
     const int crcAt = size - kCopyTrailerSize;
     if (get<quint32>(p + crcAt) != crc32c(p, crcAt) || get<quint32>(p + kCopySlotOffset) != slot)
         return h;
@@ -208,10 +216,10 @@ QByteArray encodeCopy(const TableSchema& schema, int size, quint64 seq, quint32 
 
 quint64 blocksFor(quint32 length, int blockSize) { return (quint64(length) + quint64(blockSize) - 1) / quint64(blockSize); }
 
-quint64 findFreeRun(const std::vector<bool>& used, quint32 n)
+quint64 findFreeRun(const std::vector<bool>& used, quint32 n, quint64 from)
 {
     quint64 run = 0;
-    for (quint64 b = 0; b < used.size(); ++b) {
+    for (quint64 b = std::min<quint64>(from, used.size()); b < used.size(); ++b) {
         run = used[b] ? 0 : run + 1;
         if (run == n)
             return b + 1 - n;
@@ -248,9 +256,10 @@ std::optional<IdxContent> readIdxFile(FileSystem& fs, const QString& path, const
         const quint32 n = r.u32();
         if (qint64(n) * 4 > b.size())
             return std::nullopt;
+        if (!r.skip(qsizetype(n) * 4))
+            return std::nullopt;
         std::vector<quint32> list(n);
-        for (quint32& slot : list)
-            slot = r.u32();
+        qFromLittleEndian<quint32>(p + kIdxFixedSize + r.pos() - qsizetype(n) * 4, n, list.data());
         idx.order.push_back(std::move(list));
     }
     if (!r.ok() || !r.atEnd())

@@ -44,7 +44,8 @@ QByteArray encodeCopy(const TableSchema& schema, int copySize, quint64 seq, quin
 
 quint64 blocksFor(quint32 length, int blockSize);
 // First block of the lowest run of n free blocks; may lie partly or wholly past used.size().
-quint64 findFreeRun(const std::vector<bool>& used, quint32 n);
+// The search starts at from: the caller knows that no free block lies below it.
+quint64 findFreeRun(const std::vector<bool>& used, quint32 n, quint64 from = 0);
 
 struct IdxState
 {

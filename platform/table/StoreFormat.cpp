@@ -5,6 +5,11 @@
 #include <QSet>
 #include <array>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <nmmintrin.h>
+#define FERNGROVE_CRC32C_INSTRUCTION 1
+#endif
+
 namespace StoreFormat {
 
 namespace {
@@ -34,9 +39,45 @@ const CrcTables& crcTables()
     return tables;
 }
 
+#ifdef FERNGROVE_CRC32C_INSTRUCTION
+// The SSE 4.2 crc32 instruction computes this very checksum (reflected, bytes in memory
+// order), several times faster than the tables; used when the processor has it.
+__attribute__((target("sse4.2"))) quint32 crc32cInstruction(const char* data, qsizetype length, quint32 crc)
+{
+    auto p = reinterpret_cast<const uchar*>(data);
+    quint64 c = ~crc;
+    while (length >= 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        c = _mm_crc32_u64(c, word);
+        p += 8;
+        length -= 8;
+    }
+    quint32 c32 = quint32(c);
+    while (length-- > 0)
+        c32 = _mm_crc32_u8(c32, *p++);
+    return ~c32;
+}
+
+bool hasCrc32cInstruction()
+{
+    static const bool has = __builtin_cpu_supports("sse4.2");
+    return has;
+}
+#endif
+
 } // namespace
 
 quint32 crc32c(const char* data, qsizetype length, quint32 crc)
+{
+#ifdef FERNGROVE_CRC32C_INSTRUCTION
+    if (hasCrc32cInstruction())
+        return crc32cInstruction(data, length, crc);
+#endif
+    return crc32cPortable(data, length, crc);
+}
+
+quint32 crc32cPortable(const char* data, qsizetype length, quint32 crc)
 {
     const auto& t = crcTables().t;
     auto p = reinterpret_cast<const uchar*>(data);

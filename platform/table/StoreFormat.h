@@ -87,7 +87,10 @@ constexpr int kIdxFixedSize = 72;
 constexpr int kCrcSize = 4;
 
 // CRC-32C (Castagnoli), as iSCSI and ext4 use it.
+// Uses the processor's crc32 instruction where there is one.
 quint32 crc32c(const char* data, qsizetype length, quint32 crc = 0);
+// The same checksum from tables alone (what crc32c falls back to); tests compare the two.
+quint32 crc32cPortable(const char* data, qsizetype length, quint32 crc = 0);
 inline quint32 crc32c(const QByteArray& data) { return crc32c(data.constData(), data.size()); }
 
 quint8 typeCode(FieldType type);
@@ -136,6 +139,14 @@ public:
     quint32 u32();
     quint64 u64();
     QString str();
+    // Steps over n bytes (read in place by the caller); false past the end.
+    bool skip(qsizetype n)
+    {
+        if (!take(n))
+            return false;
+        m_pos += n;
+        return true;
+    }
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_pos == m_size; }
     qsizetype pos() const { return m_pos; }

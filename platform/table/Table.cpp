@@ -10,6 +10,7 @@
 
 #include "platform/core/Exception.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -161,7 +162,11 @@ void Table::open()
 
     std::unordered_map<qint64, TableRow> rows;
     rows.reserve(store->rows().size());
-    std::unordered_map<quint32, TableRow*> bySlot;
+    // Rows by slot, to read the cached order; slots are dense (deleted rows' slots are reused).
+    quint32 slotEnd = 0;
+    for (const TableStore::Row& r : store->rows())
+        slotEnd = std::max(slotEnd, r.slot + 1);
+    std::vector<TableRow*> bySlot(slotEnd, nullptr);
     for (const TableStore::Row& r : store->rows()) {
         TableRow row;
         row.slot = r.slot;
@@ -220,10 +225,9 @@ void Table::open()
                 std::vector<TableRow*> list;
                 list.reserve(slotList.size());
                 for (quint32 slot : slotList) {
-                    auto it = bySlot.find(slot);
-                    if (it == bySlot.end())
+                    if (slot >= bySlot.size() || !bySlot[slot])
                         break;
-                    list.push_back(it->second);
+                    list.push_back(bySlot[slot]);
                 }
                 cacheOk = list.size() == slotList.size() && list.size() == all.size() && orders[i].adopt(std::move(list));
             }
@@ -248,6 +252,13 @@ void Table::open()
     s.buffer.clear();
     s.modified = false;
     s.editedId = 0;
+    s.defaults.clear();
+    try {
+        for (const FieldDef& f : schema.fields)
+            s.defaults.append(FieldValue::fromDefault(f));
+    } catch (const Exception&) {
+        s.defaults.clear(); // append reads them again and reports the error there
+    }
 
     bool sameFields = s.fields.size() == size_t(schema.fields.size());
     for (size_t i = 0; sameFields && i < s.fields.size(); ++i)

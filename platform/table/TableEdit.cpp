@@ -34,9 +34,13 @@ void Table::append()
     checkActive();
     leaveRow();
     Impl& s = *d;
-    s.buffer.clear();
-    for (const FieldDef& f : s.schema.fields)
-        s.buffer.append(FieldValue::fromDefault(f));
+    if (s.defaults.size() == s.schema.fields.size()) {
+        s.buffer = s.defaults;
+    } else {
+        s.buffer.clear();
+        for (const FieldDef& f : s.schema.fields)
+            s.buffer.append(FieldValue::fromDefault(f));
+    }
     s.modified = false;
     s.editedId = 0;
     setState(TableState::Insert);
@@ -98,6 +102,7 @@ void Table::postRow()
 
     // The store commits first; memory follows only once the row is safely written.
     TableRow* row = nullptr;
+    std::vector<int> oldPositions; // a changed row: its place in each order before the change
     if (inserting) {
         RowValues values = s.buffer;
         values[s.recordIdField] = QVariant();
@@ -115,8 +120,9 @@ void Table::postRow()
             throw EDatabaseError(QStringLiteral("Record not found"));
         row = &it->second;
         const TableStore::Row stored = s.store->update(row->slot, s.buffer);
-        for (IndexOrder& o : s.orders)
-            o.remove(*row);
+        oldPositions.reserve(s.orders.size());
+        for (const IndexOrder& o : s.orders)
+            oldPositions.push_back(o.positionOf(*row));
         if (row->passes && s.activeFilter)
             --s.passingCount;
         row->slot = stored.slot;
@@ -124,8 +130,12 @@ void Table::postRow()
         while (row->values.size() < s.schema.fields.size())
             row->values.append(QVariant());
     }
-    for (IndexOrder& o : s.orders)
-        o.insert(row);
+    for (size_t i = 0; i < s.orders.size(); ++i) {
+        if (i < oldPositions.size() && oldPositions[i] >= 0)
+            s.orders[i].reposition(oldPositions[i]);
+        else
+            s.orders[i].insert(row);
+    }
     row->passes = !s.activeFilter || s.activeFilter->matches(row->values);
     if (row->passes && s.activeFilter)
         ++s.passingCount;

@@ -37,6 +37,7 @@ struct Table::Impl
     qint64 editedId = 0; // the row in Edit
 
     std::vector<std::unique_ptr<Field>> fields;
+    RowValues defaults; // a new row's values: each field's default, read once at open
 
     std::optional<FilterExpression> activeFilter; // set while filtered with a non-blank expression
     int passingCount = 0;

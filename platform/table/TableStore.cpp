@@ -57,7 +57,7 @@ public:
     void load();
 
     const TableSchema& schema() const override { return m_header.schema; }
-    const std::vector<Row>& rows() const override { return m_rows; }
+    const std::vector<Row>& rows() const override;
     QByteArray readBlob(const BlobRef& ref) override;
     const Row& insert(const RowValues& values) override;
     const Row& update(quint32 slot, const RowValues& values) override;
@@ -70,8 +70,8 @@ private:
     quint64 blockCount() const { return m_blockUsed.size(); }
     void loadSlots();
     void checkDocuments();
-    std::vector<Row>::iterator findRow(quint32 slot);
-    const Row& liveRow(quint32 slot, const char* operation);
+    bool isLive(quint32 slot) const { return slot < m_slots.size() && m_slots[slot].state == kStateRow; }
+    Row& liveRow(quint32 slot, const char* operation);
     RowValues checkValues(const RowValues& values, const Row* old, std::vector<NewDocument>* docs);
     void writeDocuments(std::vector<NewDocument>& docs, RowValues& values);
     void releaseBlocks(quint32 first, quint32 blocks);
@@ -91,9 +91,16 @@ private:
     DatHeader m_header;
     std::unique_ptr<File> m_dat, m_blb;
     std::vector<SlotInfo> m_slots;
-    std::vector<Row> m_rows;          // live rows by slot
+    // Rows addressed by slot, so that a change touches one entry; an entry holds a row only
+    // while its slot is live (m_slots[slot].state == kStateRow).
+    std::vector<Row> m_bySlot;
+    qsizetype m_liveRows = 0;
+    // rows(): the live rows in slot order, rebuilt on demand after an insert or remove.
+    mutable std::vector<Row> m_view;
+    mutable bool m_viewStale = true;
     std::set<quint32> m_freeSlots;    // slots below m_slots.size() without a live row
     std::vector<bool> m_blockUsed;    // per .blb block: referenced by a committed row
+    quint64 m_firstFree = 0;          // no free block lies below this one
     quint64 m_committedSeq = 0;       // highest sequence number committed
     quint64 m_nextSeq = 1;            // never reuses a number that may have reached the disk
     qint64 m_highestId = 0;           // highest RecordID ever issued
@@ -124,6 +131,8 @@ void TableStoreImpl::load()
     m_highestId = std::max<qint64>(0, m_header.schema.properties.lastAutoIncValue);
     loadSlots();
     checkDocuments();
+    while (m_firstFree < blockCount() && m_blockUsed[m_firstFree])
+        ++m_firstFree;
     // .idx is written only after the rows it describes were synced, so an .idx of this table
     // that knows of later commits means .dat lost committed rows (cut short or replaced).
     if (const auto idx = readIdxFile(m_fs, m_paths[1], m_header); idx && idx->seq > m_committedSeq)
@@ -143,6 +152,7 @@ void TableStoreImpl::loadSlots()
     if (slotsInFile > qint64(std::numeric_limits<quint32>::max()))
         throw EDatabaseError(QStringLiteral("Table file '%1' is damaged: it is too long").arg(fileNameOf(m_paths[0])));
     m_slots.assign(size_t(slotsInFile), SlotInfo());
+    m_bySlot.assign(size_t(slotsInFile), Row());
     const qint64 chunkSlots = std::max<qint64>(1, (4 << 20) / slotSize); // read about 4 MiB at a time
     quint64 maxSeq = 0;
     quint32 expectedSlots = 0; // as the newest valid copy records it
@@ -179,7 +189,8 @@ void TableStoreImpl::loadSlots()
                 if (copies[c].state == kStateRow) {
                     m_highestId = std::max(m_highestId, row.values.last().toLongLong());
                     m_digest += digestTerm(slot, copies[c].seq);
-                    m_rows.push_back(std::move(row));
+                    m_bySlot[slot] = std::move(row);
+                    ++m_liveRows;
                 }
                 m_committedSeq = std::max(m_committedSeq, copies[c].seq);
                 break;
@@ -190,6 +201,7 @@ void TableStoreImpl::loadSlots()
     // write may be torn by a crash. Anywhere else it means damage.
     while (!m_slots.empty() && m_slots.back().winner < 0)
         m_slots.pop_back();
+    m_bySlot.resize(m_slots.size());
     if (m_slots.size() < expectedSlots)
         throw EDatabaseError(QStringLiteral("Table file '%1' is damaged: it ends before its last rows")
                                  .arg(fileNameOf(m_paths[0])));
@@ -204,9 +216,25 @@ void TableStoreImpl::loadSlots()
     m_nextSeq = maxSeq + 1;
 }
 
+const std::vector<TableStore::Row>& TableStoreImpl::rows() const
+{
+    if (m_viewStale) {
+        m_view.clear();
+        m_view.reserve(size_t(m_liveRows));
+        for (quint32 slot = 0; slot < m_slots.size(); ++slot)
+            if (isLive(slot))
+                m_view.push_back(m_bySlot[slot]);
+        m_viewStale = false;
+    }
+    return m_view;
+}
+
 void TableStoreImpl::checkDocuments()
 {
-    for (const Row& row : m_rows) {
+    for (quint32 slot = 0; slot < m_slots.size(); ++slot) {
+        if (!isLive(slot))
+            continue;
+        const Row& row = m_bySlot[slot];
         for (qsizetype i = 0; i < row.values.size(); ++i) {
             if (m_header.schema.fields[i].type != FieldType::Blob || row.values[i].isNull())
                 continue;
@@ -240,21 +268,14 @@ QByteArray TableStoreImpl::readBlob(const BlobRef& ref)
     return data;
 }
 
-std::vector<TableStore::Row>::iterator TableStoreImpl::findRow(quint32 slot)
+TableStore::Row& TableStoreImpl::liveRow(quint32 slot, const char* operation)
 {
-    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), slot, [](const Row& r, quint32 s) { return r.slot < s; });
-    return (it != m_rows.end() && it->slot == slot) ? it : m_rows.end();
-}
-
-const TableStore::Row& TableStoreImpl::liveRow(quint32 slot, const char* operation)
-{
-    auto it = findRow(slot);
-    if (it == m_rows.end())
+    if (!isLive(slot))
         throw EDatabaseError(QStringLiteral("Cannot %1 row slot %2 of '%3': it holds no row")
                                  .arg(QLatin1String(operation))
                                  .arg(slot)
                                  .arg(fileNameOf(m_paths[0])));
-    return *it;
+    return m_bySlot[slot];
 }
 
 RowValues TableStoreImpl::checkValues(const RowValues& values, const Row* old, std::vector<NewDocument>* docs)
@@ -333,6 +354,8 @@ void TableStoreImpl::releaseBlocks(quint32 first, quint32 blocks)
 {
     for (quint64 b = first; b < quint64(first) + blocks && b < blockCount(); ++b)
         m_blockUsed[b] = false;
+    if (blocks > 0)
+        m_firstFree = std::min<quint64>(m_firstFree, first);
 }
 
 // Puts new documents into free runs of blocks and makes them durable before the row that
@@ -346,17 +369,22 @@ void TableStoreImpl::writeDocuments(std::vector<NewDocument>& docs, RowValues& v
         for (NewDocument& doc : docs) {
             if (quint64(doc.content.size()) > std::numeric_limits<quint32>::max())
                 throw EDatabaseError(QStringLiteral("A document of more than 4 GiB cannot be stored"));
-            doc.blocks = quint32(blocksFor(quint32(doc.content.size()), blockSize));
-            if (doc.blocks > 0) {
-                const quint64 first = findFreeRun(m_blockUsed, doc.blocks);
-                if (first + doc.blocks > std::numeric_limits<quint32>::max())
+            const quint32 blocks = quint32(blocksFor(quint32(doc.content.size()), blockSize));
+            if (blocks > 0) {
+                const quint64 first = findFreeRun(m_blockUsed, blocks, m_firstFree);
+                // doc.blocks stays 0 until the blocks are taken: a refusal here must not
+                // release blocks that other rows use.
+                if (first + blocks > std::numeric_limits<quint32>::max())
                     throw EDatabaseError(
                         QStringLiteral("Table file '%1' cannot hold more documents").arg(fileNameOf(m_paths[2])));
                 doc.firstBlock = quint32(first);
+                doc.blocks = blocks;
                 if (m_blockUsed.size() < first + doc.blocks)
                     m_blockUsed.resize(size_t(first + doc.blocks), false);
                 for (quint64 b = first; b < first + doc.blocks; ++b)
                     m_blockUsed[b] = true;
+                while (m_firstFree < blockCount() && m_blockUsed[m_firstFree])
+                    ++m_firstFree;
                 QByteArray padded = doc.content;
                 padded.append(QByteArray(qsizetype(doc.blocks) * blockSize - doc.content.size(), '\0'));
                 wrote = true;
@@ -481,8 +509,13 @@ const TableStore::Row& TableStoreImpl::insert(const RowValues& values)
         throw;
     }
     noteCommit(slot, c, kStateRow);
-    auto at = std::lower_bound(m_rows.begin(), m_rows.end(), slot, [](const Row& r, quint32 s) { return r.slot < s; });
-    return *m_rows.insert(at, Row{slot, std::move(checked)});
+    if (m_bySlot.size() < m_slots.size())
+        m_bySlot.resize(m_slots.size());
+    Row& row = m_bySlot[slot];
+    row = Row{slot, std::move(checked)};
+    ++m_liveRows;
+    m_viewStale = true;
+    return row;
 }
 
 const TableStore::Row& TableStoreImpl::update(quint32 slot, const RowValues& values)
@@ -501,10 +534,15 @@ const TableStore::Row& TableStoreImpl::update(quint32 slot, const RowValues& val
         throw;
     }
     noteCommit(slot, c, kStateRow);
-    auto it = findRow(slot);
-    releaseDocumentsOf(it->values, &checked);
-    it->values = std::move(checked);
-    return *it;
+    Row& row = m_bySlot[slot];
+    releaseDocumentsOf(row.values, &checked);
+    row.values = std::move(checked);
+    if (!m_viewStale) {
+        // Same rows, same order: the view's entry changes in place.
+        auto at = std::lower_bound(m_view.begin(), m_view.end(), slot, [](const Row& r, quint32 s) { return r.slot < s; });
+        at->values = row.values;
+    }
+    return row;
 }
 
 void TableStoreImpl::remove(quint32 slot)
@@ -513,15 +551,17 @@ void TableStoreImpl::remove(quint32 slot)
     liveRow(slot, "delete");
     const Commit c = commitCopy(slot, kStateDeleted, nullptr);
     noteCommit(slot, c, kStateDeleted);
-    auto it = findRow(slot);
-    releaseDocumentsOf(it->values, nullptr);
-    m_rows.erase(it);
+    Row& row = m_bySlot[slot];
+    releaseDocumentsOf(row.values, nullptr);
+    row.values = RowValues();
+    --m_liveRows;
+    m_viewStale = true;
 }
 
 std::optional<std::vector<std::vector<quint32>>> TableStoreImpl::loadIndexOrder()
 {
     auto idx = readIdxFile(m_fs, m_paths[1], m_header);
-    if (!idx || idx->seq != m_committedSeq || idx->digest != m_digest || idx->rowCount != m_rows.size()
+    if (!idx || idx->seq != m_committedSeq || idx->digest != m_digest || idx->rowCount != size_t(m_liveRows)
         || idx->indexes != m_header.schema.indexes)
         return std::nullopt;
     // Every list must name each live row exactly once.
@@ -529,7 +569,7 @@ std::optional<std::vector<std::vector<quint32>>> TableStoreImpl::loadIndexOrder(
     quint32 round = 0;
     for (const auto& list : idx->order) {
         ++round;
-        if (list.size() != m_rows.size())
+        if (list.size() != size_t(m_liveRows))
             return std::nullopt;
         for (quint32 slot : list) {
             if (slot >= m_slots.size() || m_slots[slot].state != kStateRow || seen[slot] == round)
@@ -548,9 +588,9 @@ void TableStoreImpl::saveIndexOrder(const std::vector<std::vector<quint32>>& ord
                                  .arg(order.size())
                                  .arg(m_header.schema.indexes.size()));
     for (const auto& list : order)
-        if (list.size() != m_rows.size())
+        if (list.size() != size_t(m_liveRows))
             throw EDatabaseError(QStringLiteral("Index order for '%1' does not list every row").arg(fileNameOf(m_paths[1])));
-    writeIdxFile(m_fs, m_paths[1], m_header, IdxState{m_committedSeq, m_digest, quint32(m_rows.size())}, order);
+    writeIdxFile(m_fs, m_paths[1], m_header, IdxState{m_committedSeq, m_digest, quint32(size_t(m_liveRows))}, order);
 }
 
 } // namespace
