@@ -172,14 +172,19 @@ private:
         m_out += qtToken;
     }
 
-    // Literal text goes in quotes, a quote inside it doubled.
+    // Literal text goes in quotes, a quote inside them doubled. Qt reads '' where a quoted
+    // run could open as a quote of its own, so leading quotes are written that way.
     static void appendLiteral(QString& out, const QString& literal)
     {
-        if (literal.isEmpty())
+        const QChar quote = QLatin1Char('\'');
+        qsizetype i = 0;
+        for (; i < literal.size() && literal.at(i) == quote; ++i)
+            out += QLatin1String("''");
+        if (i == literal.size())
             return;
-        QString quoted = literal;
-        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        out += QLatin1Char('\'') + quoted + QLatin1Char('\'');
+        QString rest = literal.mid(i);
+        rest.replace(quote, QLatin1String("''"));
+        out += quote + rest + quote;
     }
 
     QString m_out;
@@ -187,10 +192,21 @@ private:
     QChar m_lastToken;
 };
 
+// Tab leaves the picker, as it leaves every other control; the sections are reached with
+// the arrow keys and by typing. (QDateTimeEdit would walk its sections first.)
+class PickerEdit : public QDateTimeEdit
+{
+public:
+    using QDateTimeEdit::QDateTimeEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 } // namespace
 
 DateTimePicker::DateTimePicker(Kind kind, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_edit(new QDateTimeEdit(this))
+    : QWidget(parent), m_kind(kind), m_edit(new PickerEdit(this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -214,10 +230,12 @@ void DateTimePicker::applyFormatSettings()
     const FormatSettings& fs = formatSettings();
     const bool date = m_kind == Kind::Date;
     const QDateTimeEdit::Sections wanted = date ? QDateTimeEdit::DateSections_Mask : QDateTimeEdit::TimeSections_Mask;
-    m_edit->setDisplayFormat(qtDisplayFormat(date ? fs.shortDateFormat : fs.longTimeFormat));
-    // A format with nothing to edit (the blank one of an unreadable locale) would leave the
-    // user a box that cannot change; an ISO format stands in.
-    if (!(m_edit->displayedSections() & wanted))
+    const QString format = qtDisplayFormat(date ? fs.shortDateFormat : fs.longTimeFormat);
+    m_edit->setDisplayFormat(format);
+    // The editor keeps its old format when it cannot use the new one, and a format with
+    // nothing to edit (the blank one of an unreadable locale) would leave the user a box that
+    // cannot change: an ISO format stands in for both.
+    if (m_edit->displayFormat() != format || !(m_edit->displayedSections() & wanted))
         m_edit->setDisplayFormat(date ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("HH:mm:ss"));
     showValue();
 }

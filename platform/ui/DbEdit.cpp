@@ -43,8 +43,17 @@ bool changesText(const QKeyEvent* event)
             return true;
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)
         return true;
+    // Text input as QLineEdit takes it: Ctrl and Ctrl+Shift chords type nothing (AltGr does).
     const QString text = event->text();
-    return !text.isEmpty() && text.at(0).isPrint();
+    if (text.isEmpty())
+        return false;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const QChar c = text.at(0);
+    if (c.category() == QChar::Other_Format)
+        return true;
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c.isHighSurrogate();
 }
 
 } // namespace
