@@ -104,7 +104,8 @@ QByteArray encodeIdx(const DatHeader& dat, const IdxState& state, const std::vec
         w.u32(quint32(list.size()));
         const qsizetype at = w.bytes.size();
         w.bytes.resize(at + 4 * qsizetype(list.size()));
-        qToLittleEndian<quint32>(list.data(), qsizetype(list.size()), w.bytes.data() + at);
+        if (!list.empty())
+            qToLittleEndian<quint32>(list.data(), qsizetype(list.size()), w.bytes.data() + at);
     }
     QByteArray& b = w.bytes;
     putCommon(b, kIdxMagic, quint32(b.size() + kCrcSize), dat);
@@ -259,7 +260,8 @@ std::optional<IdxContent> readIdxFile(FileSystem& fs, const QString& path, const
         if (!r.skip(qsizetype(n) * 4))
             return std::nullopt;
         std::vector<quint32> list(n);
-        qFromLittleEndian<quint32>(p + kIdxFixedSize + r.pos() - qsizetype(n) * 4, n, list.data());
+        if (n > 0) // an empty list has no buffer to copy into
+            qFromLittleEndian<quint32>(p + kIdxFixedSize + r.pos() - qsizetype(n) * 4, n, list.data());
         idx.order.push_back(std::move(list));
     }
     if (!r.ok() || !r.atEnd())
