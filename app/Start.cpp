@@ -3,6 +3,7 @@
 #include "platform/os/HelpRouter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "schedule/Schemal.h"
 #include "storage/Service.h"
 
 #include "platform/core/Exception.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 
@@ -243,8 +245,15 @@ void TfmStart::mnSchemalaggningClick()
 
 void TfmStart::ShowSchedulingWindow()
 {
-    // The scheduling window is created here, owned by this window, kept in fmSchemal, shown
-    // modally and released when the showing ends. It is not part of the program yet.
+    auto* window = new TfmSchemal(this);
+    fmSchemal = window;
+    // Released also when an error ends the showing: freed once the messages already queued
+    // for it have been handled.
+    const auto release = qScopeGuard([window] {
+        fmSchemal = nullptr;
+        window->deleteLater();
+    });
+    window->exec();
 }
 
 void TfmStart::mnHelpClick()
