@@ -37,7 +37,8 @@ public:
     QString dataField() const { return m_fieldName; }
     // The bound field of the current row, or nullptr while not attached or closed.
     Field* field() const;
-    // Text typed and not yet handed to the field.
+    // Text typed, or set by setText, and not yet handed to the field. Only typing puts the
+    // row into edit; text set while the row browses is discarded when the row enters edit.
     bool isModified() const { return m_modified; }
 
     void activeChanged() override;

@@ -61,6 +61,12 @@ bool changesText(const QKeyEvent* event)
 DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent)
 {
     setReadOnly(true);
+    // Any change not made by a reload is pending text, also one a window makes by setText
+    // (Save names an unnamed event that way); it reaches the field on "update data".
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!m_loading)
+            m_modified = true;
+    });
     // Paste from the context menu and other routes that bypass the key handler end up here.
     connect(this, &QLineEdit::textEdited, this, [this] { textEditedByUser(); });
 }

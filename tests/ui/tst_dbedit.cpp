@@ -101,6 +101,8 @@ private slots:
     void shouldRefuseTypingWhenAutomaticEditIsOff();
     void shouldHandPendingTextOverWhenDetached();
     void shouldEnterEditForAPasteThatBypassesTheKeys();
+    void shouldHandTextSetByTheWindowToTheField();
+    void shouldDropTextSetWhileBrowsingWhenTheRowEntersEdit();
 };
 
 void TestDbEdit::shouldShowTheCurrentRowAndFollowMoves()
@@ -436,6 +438,35 @@ void TestDbEdit::shouldEnterEditForAPasteThatBypassesTheKeys()
     QVERIFY(f.name->isModified());
     f.table->post();
     QCOMPARE(f.stored(kEvent), QStringLiteral("Alpha!"));
+}
+
+void TestDbEdit::shouldHandTextSetByTheWindowToTheField()
+{
+    // A row in edit whose name the window replaces: the post stores the new name.
+    Form f;
+    f.add(QStringLiteral("Alpha"));
+    f.add(QStringLiteral("Beta"));
+    f.table->first();
+    f.table->next();
+    f.table->edit();
+    f.name->setText(QStringLiteral("Unspecified 2"));
+    QVERIFY(f.name->isModified());
+    f.table->post();
+    QCOMPARE(f.table.names(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Unspecified 2")}));
+}
+
+void TestDbEdit::shouldDropTextSetWhileBrowsingWhenTheRowEntersEdit()
+{
+    // On a table without rows, text set by the window is emptied again by the new row the
+    // edit begins, so the post is refused for the empty name.
+    Form f;
+    f.name->setText(QStringLiteral("Unspecified 0"));
+    QCOMPARE(f.table->state(), TableState::Browse);
+    f.table->edit();
+    QCOMPARE(f.table->state(), TableState::Insert);
+    QCOMPARE(f.name->text(), QString());
+    FG_VERIFY_THROWS_MESSAGE(EDatabaseError, f.table->post(), QStringLiteral("Field 'Event' must have a value"));
+    QCOMPARE(f.table->state(), TableState::Insert);
 }
 
 FERNGROVE_TEST_MAIN(TestDbEdit)
