@@ -229,7 +229,8 @@ void DateTimePicker::applyFormatSettings()
     const QScopedValueRollback<bool> setting(m_setting, true);
     const FormatSettings& fs = formatSettings();
     const bool date = m_kind == Kind::Date;
-    const QDateTimeEdit::Sections wanted = date ? QDateTimeEdit::DateSections_Mask : QDateTimeEdit::TimeSections_Mask;
+    const QDateTimeEdit::Sections wanted =
+        date ? QDateTimeEdit::DateSections_Mask : QDateTimeEdit::TimeSections_Mask;
     const QString format = qtDisplayFormat(date ? fs.shortDateFormat : fs.longTimeFormat);
     m_edit->setDisplayFormat(format);
     // The editor keeps its old format when it cannot use the new one, and a format with

@@ -33,9 +33,15 @@ bool isEditState(const Table* table)
 bool changesText(const QKeyEvent* event)
 {
     static const QKeySequence::StandardKey editingKeys[] = {
-        QKeySequence::Paste,          QKeySequence::Cut,           QKeySequence::Undo,
-        QKeySequence::Redo,           QKeySequence::Delete,        QKeySequence::Backspace,
-        QKeySequence::DeleteEndOfWord, QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfLine,
+        QKeySequence::Paste,
+        QKeySequence::Cut,
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::Delete,
+        QKeySequence::Backspace,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfLine,
         QKeySequence::DeleteCompleteLine,
     };
     for (QKeySequence::StandardKey k : editingKeys)

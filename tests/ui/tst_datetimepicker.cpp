@@ -88,6 +88,7 @@ void TestDateTimePicker::shouldConvertFormats_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("qt");
 
+    // clang-format off
     QTest::newRow("US short date") << "us" << "M/d/yyyy" << "M'/'d'/'yyyy";
     QTest::newRow("Swedish short date") << "se" << "yyyy-MM-dd" << "yyyy'-'MM'-'dd";
     QTest::newRow("German short date") << "de" << "dd.MM.yyyy" << "dd'.'MM'.'yyyy";
@@ -111,6 +112,7 @@ void TestDateTimePicker::shouldConvertFormats_data()
     QTest::newRow("era prints nothing") << "us" << "gg yyyy" << "' 'yyyy";
     QTest::newRow("short date inside") << "us" << "ddddd" << "M'/'d'/'yyyy";
     QTest::newRow("long time inside") << "se" << "tt" << "hh':'mm':'ss";
+    // clang-format on
 }
 
 void TestDateTimePicker::shouldConvertFormats()
@@ -168,9 +170,9 @@ void TestDateTimePicker::shouldShowTheValueByTheRegionalFormat()
     // Settings read again after a change are shown at once.
     formatSettings() = RegionalSettings::sweden();
     picker.applyFormatSettings();
-    QCOMPARE(picker.text(), Format::formatDateTime(kind == Kind::Date ? QStringLiteral("yyyy-mm-dd")
-                                                                     : QStringLiteral("hh:nn:ss"),
-                                                   value));
+    QCOMPARE(picker.text(),
+             Format::formatDateTime(
+                 kind == Kind::Date ? QStringLiteral("yyyy-mm-dd") : QStringLiteral("hh:nn:ss"), value));
 }
 
 void TestDateTimePicker::shouldNotSignalChangesMadeBySetters_data()
@@ -218,8 +220,8 @@ void TestDateTimePicker::shouldKeepTheTimeOfDayWhenTheDateIsSet_data()
     QTest::addColumn<double>("date");
     QTest::addColumn<double>("after");
 
-    QTest::newRow("time of day stays") << ymd(2024, 3, 5) + hms(6, 0) << ymd(2025, 7, 1) + hms(23, 0)
-                                       << ymd(2025, 7, 1) + hms(6, 0);
+    QTest::newRow("time of day stays")
+        << ymd(2024, 3, 5) + hms(6, 0) << ymd(2025, 7, 1) + hms(23, 0) << ymd(2025, 7, 1) + hms(6, 0);
     QTest::newRow("midnight") << ymd(2024, 3, 5) << ymd(2025, 7, 1) << ymd(2025, 7, 1);
     QTest::newRow("24 whole days") << 24.0 << ymd(2025, 7, 1) << ymd(2025, 7, 1);
     QTest::newRow("a date before day 0") << hms(6, 0) << -1.0 << -1.25;

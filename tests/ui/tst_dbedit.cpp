@@ -163,8 +163,10 @@ void TestDbEdit::shouldEnterEditOnlyForKeysThatChangeText_data()
     const int none = Qt::NoModifier;
     QTest::newRow("letter") << int(Qt::Key_X) << none << TableState::Edit << QStringLiteral("Alphax");
     QTest::newRow("space") << int(Qt::Key_Space) << none << TableState::Edit << QStringLiteral("Alpha ");
-    QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << TableState::Edit << QStringLiteral("Alph");
-    QTest::newRow("delete after Home") << int(Qt::Key_Delete) << none << TableState::Edit << QStringLiteral("lpha");
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << TableState::Edit
+                               << QStringLiteral("Alph");
+    QTest::newRow("delete after Home")
+        << int(Qt::Key_Delete) << none << TableState::Edit << QStringLiteral("lpha");
     QTest::newRow("left arrow") << int(Qt::Key_Left) << none << TableState::Browse << QStringLiteral("Alpha");
     QTest::newRow("home") << int(Qt::Key_Home) << none << TableState::Browse << QStringLiteral("Alpha");
     QTest::newRow("tab") << int(Qt::Key_Tab) << none << TableState::Browse << QStringLiteral("Alpha");
@@ -247,8 +249,10 @@ void TestDbEdit::shouldRefuseTextTheFieldCannotTake_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
-    QTest::newRow("letters") << QStringLiteral("abc") << QStringLiteral("'abc' is not a valid currency value");
-    QTest::newRow("two points") << QStringLiteral("1.2.3") << QStringLiteral("'1.2.3' is not a valid currency value");
+    QTest::newRow("letters") << QStringLiteral("abc")
+                             << QStringLiteral("'abc' is not a valid currency value");
+    QTest::newRow("two points") << QStringLiteral("1.2.3")
+                                << QStringLiteral("'1.2.3' is not a valid currency value");
 }
 
 void TestDbEdit::shouldRefuseTextTheFieldCannotTake()
@@ -465,7 +469,8 @@ void TestDbEdit::shouldDropTextSetWhileBrowsingWhenTheRowEntersEdit()
     f.table->edit();
     QCOMPARE(f.table->state(), TableState::Insert);
     QCOMPARE(f.name->text(), QString());
-    FG_VERIFY_THROWS_MESSAGE(EDatabaseError, f.table->post(), QStringLiteral("Field 'Event' must have a value"));
+    FG_VERIFY_THROWS_MESSAGE(EDatabaseError, f.table->post(),
+                             QStringLiteral("Field 'Event' must have a value"));
     QCOMPARE(f.table->state(), TableState::Insert);
 }
 
