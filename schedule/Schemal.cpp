@@ -238,7 +238,9 @@ void TfmSchemal::setTabOrderAndNames()
 {
     // Screen readers announce each control by its label.
     const std::pair<QLabel*, QWidget*> buddies[] = {
-        {lbEvent, dbedEvent}, {lbCost, dbedCost}, {lbStartDay, edStartDay},
+        {lbEvent, dbedEvent},
+        {lbCost, dbedCost},
+        {lbStartDay, edStartDay},
     };
     for (const auto& [label, control] : buddies) {
         label->setBuddy(control);
@@ -246,7 +248,10 @@ void TfmSchemal::setTabOrderAndNames()
     }
     // A picker also names the editor inside it, which is what a reader announces.
     const std::pair<QLabel*, DateTimePicker*> pickers[] = {
-        {lbStartDate, dtpStartDate}, {lbStartTime, dtpStartTime}, {lbEndDate, dtpEndDate}, {lbEndTime, dtpEndTime},
+        {lbStartDate, dtpStartDate},
+        {lbStartTime, dtpStartTime},
+        {lbEndDate, dtpEndDate},
+        {lbEndTime, dtpEndTime},
     };
     for (const auto& [label, picker] : pickers) {
         label->setBuddy(picker);
@@ -255,8 +260,8 @@ void TfmSchemal::setTabOrderAndNames()
     pnlGrafik->setAccessibleName(lbGrafik->text());
 
     // New and the weekday box are in the order but no tab stops, so Tab passes them by.
-    const QWidgetList order = {dtpStartDate, btnNew,      Chart1,    pnlGrafik,   dtpStartTime, dtpEndTime,
-                               dtpEndDate,   btnDocument, btnDelete, dbedCost,    cbdbBooked,   cbdbPaid,
+    const QWidgetList order = {dtpStartDate, btnNew,      Chart1,    pnlGrafik, dtpStartTime, dtpEndTime,
+                               dtpEndDate,   btnDocument, btnDelete, dbedCost,  cbdbBooked,   cbdbPaid,
                                dbedEvent,    pnlEditor,   btnSave,   edStartDay};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

@@ -35,11 +35,11 @@ public:
     int HorizontalGap = 0;
 
     QMenuBar* MainMenu1;
-    QAction* mnAter;     // "Exit", on the bar itself
-    QMenu* mnUtskrift;   // "Print"
-    QAction* mnPaper;    // "Print" > "Print"
-    QAction* mnPdf;      // "Print" > "Pdf"
-    QAction* mnHjalp;    // "Help", on the bar itself
+    QAction* mnAter;   // "Exit", on the bar itself
+    QMenu* mnUtskrift; // "Print"
+    QAction* mnPaper;  // "Print" > "Print"
+    QAction* mnPdf;    // "Print" > "Pdf"
+    QAction* mnHjalp;  // "Help", on the bar itself
     QFrame* pnlMain;
     QLabel* lbEvent;
     DbEdit* dbedEvent;
@@ -64,8 +64,8 @@ public:
     QFrame* pnlGrafik;
     QLabel* lbGrafik;
     QLabel* lbProject;
-    QWidget* Chart1;     // white placeholder until the chart component takes its place
-    QFrame* pnlEditor;   // the document editor's panel, hidden
+    QWidget* Chart1;   // white placeholder until the chart component takes its place
+    QFrame* pnlEditor; // the document editor's panel, hidden
     Table* dbSchedule;
     DataSource* dsSchedule;
 

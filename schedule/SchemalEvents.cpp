@@ -108,8 +108,8 @@ bool TfmSchemal::LoadEventControls()
 
 bool TfmSchemal::EnableEditControls()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{btnDelete, dtpStartTime, dtpStartDate, dtpEndDate, dtpEndTime,
-                                                      dbedCost, cbdbBooked, cbdbPaid})
+    for (QWidget* w : std::initializer_list<QWidget*>{btnDelete, dtpStartTime, dtpStartDate, dtpEndDate,
+                                                      dtpEndTime, dbedCost, cbdbBooked, cbdbPaid})
         w->setEnabled(true);
     return true;
 }

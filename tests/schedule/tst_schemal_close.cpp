@@ -106,7 +106,8 @@ void TestSchemalClose::purgeWalksWithTheControlsDetached()
     counter.setDataSource(w->dsSchedule);
     QVERIFY(w->PurgeUnnamedEvents());
     QVERIFY(counter.moves >= 5);
-    for (DataLink* link : std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
+    for (DataLink* link :
+         std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
         QCOMPARE(link->dataSource(), w->dsSchedule);
     QCOMPARE(w->dbSchedule->recordCount(), 5);
     QCOMPARE(w->dbedEvent->text(), w->dbSchedule->fieldByName(QStringLiteral("Event")).asString());
@@ -150,7 +151,8 @@ void TestSchemalClose::closingIsRefusedWhileTheCurrentEventCannotBeStored()
     QVERIFY(w->isVisible());
     QCOMPARE(w->dbSchedule->state(), TableState::Insert);
     // The controls follow the table again and show what is pending.
-    for (DataLink* link : std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
+    for (DataLink* link :
+         std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
         QCOMPARE(link->dataSource(), w->dsSchedule);
     QVERIFY2(w->dbedCost->text().contains(QStringLiteral("12")), qPrintable(w->dbedCost->text()));
 
@@ -181,7 +183,8 @@ void TestSchemalClose::closingWithAnInvalidCostInTheBoxIsRefused()
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].startsWith(QStringLiteral("'forty' is not a valid")), qPrintable(errors[0]));
     QVERIFY(w->isVisible());
-    for (DataLink* link : std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
+    for (DataLink* link :
+         std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
         QCOMPARE(link->dataSource(), w->dsSchedule);
     QCOMPARE(f.stored().value(0).value(5), QStringLiteral("40"));
 }

@@ -14,8 +14,9 @@ namespace {
 using F = SchemalFixture;
 
 EventText row(const QString& name, const QString& startDate, const QString& startTime, const QString& endDate,
-              const QString& endTime, const QString& cost = QString(), const QString& booked = QStringLiteral("False"),
-              const QString& paid = QStringLiteral("False"), const QString& day = QString())
+              const QString& endTime, const QString& cost = QString(),
+              const QString& booked = QStringLiteral("False"), const QString& paid = QStringLiteral("False"),
+              const QString& day = QString())
 {
     return {name, startDate, startTime, endDate, endTime, cost, booked, paid, day};
 }
@@ -69,8 +70,8 @@ void TestSchemalEvents::typicalRequestStoresWhatWasEntered()
     QVERIFY(f.dialogs.calls().isEmpty());
     QCOMPARE(w->dbSchedule->state(), TableState::Browse);
     QCOMPARE(w->dbedEvent->text(), QStringLiteral("Flight to Rome"));
-    QCOMPARE(f.stored(), (QList<EventText>{row("Flight to Rome", "2024-05-20", "08:30:00", "2024-05-20", "11:15:00",
-                                               "450.5", "True", "False", "Mon")}));
+    QCOMPARE(f.stored(), (QList<EventText>{row("Flight to Rome", "2024-05-20", "08:30:00", "2024-05-20",
+                                               "11:15:00", "450.5", "True", "False", "Mon")}));
 }
 
 void TestSchemalEvents::newThenSaveUntouchedStoresUnspecified0Today()
@@ -218,8 +219,8 @@ void TestSchemalEvents::selectingAnEventLoadsItsPickersAndEditMode()
 {
     F f;
     f.createProject();
-    f.addEvent(QStringLiteral("Ferry"), F::day(5, 2) + F::at(6, 45), F::day(5, 3) + F::at(9, 5), QStringLiteral("80"),
-               true, false);
+    f.addEvent(QStringLiteral("Ferry"), F::day(5, 2) + F::at(6, 45), F::day(5, 3) + F::at(9, 5),
+               QStringLiteral("80"), true, false);
     TfmSchemal* w = f.open();
     QVERIFY(!w->btnDelete->isEnabled());
 
@@ -337,7 +338,8 @@ void TestSchemalEvents::deleteAnsweredYesRemovesTheEventAndStoresTheNextOne()
     QCOMPARE(w->dbSchedule->state(), TableState::Browse);
     QCOMPARE(w->dbSchedule->recordCount(), 1);
     QCOMPARE(w->dbedEvent->text(), QStringLiteral("Train"));
-    QCOMPARE(f.stored(), (QList<EventText>{row("Train", "2024-05-04", "12:00:00", "2024-05-04", "16:00:00")}));
+    QCOMPARE(f.stored(),
+             (QList<EventText>{row("Train", "2024-05-04", "12:00:00", "2024-05-04", "16:00:00")}));
 }
 
 void TestSchemalEvents::deletingTheLastEventLeavesARefusedEmptyEvent()
@@ -407,7 +409,8 @@ void TestSchemalEvents::aCostThatIsNotANumberIsRefused()
 {
     F f;
     f.createProject();
-    f.addEvent(QStringLiteral("Hotel"), F::day(5, 1) + F::at(15, 0), F::day(5, 4) + F::at(11, 0), QStringLiteral("210"));
+    f.addEvent(QStringLiteral("Hotel"), F::day(5, 1) + F::at(15, 0), F::day(5, 4) + F::at(11, 0),
+               QStringLiteral("210"));
     TfmSchemal* w = f.open();
 
     QVERIFY(w->SelectEvent(QStringLiteral("Hotel"), F::day(5, 1)));
@@ -439,8 +442,8 @@ void TestSchemalEvents::anEndBeforeTheStartIsStoredAsEntered()
     F::click(w->btnSave);
 
     QVERIFY(f.dialogs.calls().isEmpty());
-    QCOMPARE(f.stored(), (QList<EventText>{row("Backwards", "2024-05-20", "18:00:00", "2024-05-18", "07:00:00",
-                                               QString(), "False", "False", "Mon")}));
+    QCOMPARE(f.stored(), (QList<EventText>{row("Backwards", "2024-05-20", "18:00:00", "2024-05-18",
+                                               "07:00:00", QString(), "False", "False", "Mon")}));
 }
 
 FERNGROVE_TEST_MAIN(TestSchemalEvents)

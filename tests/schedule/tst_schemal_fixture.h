@@ -138,7 +138,8 @@ public:
         };
         auto time = [&t](const char* name) {
             const Field& f = t.fieldByName(QLatin1String(name));
-            return f.isNull() ? QString() : DateTimeUtil::toQTime(f.asDateTime()).toString(QStringLiteral("HH:mm:ss"));
+            return f.isNull() ? QString()
+                              : DateTimeUtil::toQTime(f.asDateTime()).toString(QStringLiteral("HH:mm:ss"));
         };
         auto text = [&t](const char* name) { return t.fieldByName(QLatin1String(name)).asString(); };
         return {text("Event"), date("Start date"), time("Start time"), date("End date"), time("End time"),

@@ -139,7 +139,8 @@ void TestSchemalStart::schedulingOnAFileThatCannotBeOpened()
     QVERIFY(!seen.forced);
     QVERIFY(seen.visible);
     QCOMPARE(seen.events, 0);
-    QCOMPARE(f.dialogs.textsOf(DialogKind::Message), QStringList{QStringLiteral("Error in database.\r\n(Wrong file?)")});
+    QCOMPARE(f.dialogs.textsOf(DialogKind::Message),
+             QStringList{QStringLiteral("Error in database.\r\n(Wrong file?)")});
     QCOMPARE(f.dialogs.calls().size(), 1);
     QVERIFY(!fmSchemal);
 }

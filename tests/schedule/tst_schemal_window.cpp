@@ -47,9 +47,9 @@ void TestSchemalWindow::componentsCarryTheirNamesCaptionsAndSizes()
     QCOMPARE(w->font().pointSize(), 8);
 
     const QList<std::pair<const char*, QString>> captions = {
-        {"lbEvent", "Event"},         {"lbCost", "Cost"},           {"lbStartDate", "Start date"},
+        {"lbEvent", "Event"},          {"lbCost", "Cost"},          {"lbStartDate", "Start date"},
         {"lbStartTime", "Start time"}, {"lbStartDay", "Start day"}, {"lbEndDate", "End date"},
-        {"lbEndTime", "End time"},    {"lbGrafik", "Graphics"},     {"lbProject", "Trip"},
+        {"lbEndTime", "End time"},     {"lbGrafik", "Graphics"},    {"lbProject", "Trip"},
     };
     for (const auto& [name, caption] : captions) {
         const QLabel* label = w->findChild<QLabel*>(QLatin1String(name));
@@ -90,7 +90,8 @@ void TestSchemalWindow::componentsCarryTheirNamesCaptionsAndSizes()
     QCOMPARE(w->dbedCost->dataField(), QStringLiteral("Cost"));
     QCOMPARE(w->cbdbBooked->dataField(), QStringLiteral("Booked"));
     QCOMPARE(w->cbdbPaid->dataField(), QStringLiteral("Paid"));
-    for (DataLink* link : std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
+    for (DataLink* link :
+         std::initializer_list<DataLink*>{w->dbedEvent, w->dbedCost, w->cbdbBooked, w->cbdbPaid})
         QCOMPARE(link->dataSource(), w->dsSchedule);
     QCOMPARE(w->dbedEvent->maxLength(), 50);
 
@@ -197,7 +198,7 @@ void TestSchemalWindow::chartFillsTheWidthBelowTheGraphicsPanel()
     const QSize panel = w->pnlMain->size();
     QCOMPARE(w->pnlMain->geometry().bottom(), w->height() - 1);
     QCOMPARE(w->Chart1->geometry(), QRect(0, panel.height() - (panel.height() - 118 - 10), panel.width(),
-                                         panel.height() - 118 - 10));
+                                          panel.height() - 118 - 10));
     QCOMPARE(w->pnlEditor->geometry(), QRect(QPoint(0, 0), panel));
 
     // Every size change keeps the chart on the bottom edge and the editor panel over pnlMain.
@@ -217,9 +218,12 @@ void TestSchemalWindow::labelsNameTheirControls()
     TfmSchemal* w = f.open();
 
     const QList<std::tuple<QLabel*, QWidget*, QString>> pairs = {
-        {w->lbEvent, w->dbedEvent, "Event"},         {w->lbCost, w->dbedCost, "Cost"},
-        {w->lbStartDate, w->dtpStartDate, "Start date"}, {w->lbStartTime, w->dtpStartTime, "Start time"},
-        {w->lbStartDay, w->edStartDay, "Start day"}, {w->lbEndDate, w->dtpEndDate, "End date"},
+        {w->lbEvent, w->dbedEvent, "Event"},
+        {w->lbCost, w->dbedCost, "Cost"},
+        {w->lbStartDate, w->dtpStartDate, "Start date"},
+        {w->lbStartTime, w->dtpStartTime, "Start time"},
+        {w->lbStartDay, w->edStartDay, "Start day"},
+        {w->lbEndDate, w->dtpEndDate, "End date"},
         {w->lbEndTime, w->dtpEndTime, "End time"},
     };
     for (const auto& [label, control, name] : pairs) {
@@ -242,10 +246,10 @@ void TestSchemalWindow::tabOrderFollowsTheListAndStartDateHasTheFocus()
 
     // The controls Tab reaches, in the order of the focus chain (Delete is still disabled, New
     // and the weekday box are no tab stops, the chart and the panels take no focus themselves).
-    const QList<QWidget*> mine = {w->dtpStartDate, w->btnNew,     w->Chart1,     w->pnlGrafik, w->dtpStartTime,
-                                  w->dtpEndTime,   w->dtpEndDate, w->btnDocument, w->btnDelete, w->dbedCost,
-                                  w->cbdbBooked,   w->cbdbPaid,   w->dbedEvent,  w->pnlEditor, w->btnSave,
-                                  w->edStartDay};
+    const QList<QWidget*> mine = {w->dtpStartDate, w->btnNew,     w->Chart1,     w->pnlGrafik,
+                                  w->dtpStartTime, w->dtpEndTime, w->dtpEndDate, w->btnDocument,
+                                  w->btnDelete,    w->dbedCost,   w->cbdbBooked, w->cbdbPaid,
+                                  w->dbedEvent,    w->pnlEditor,  w->btnSave,    w->edStartDay};
     auto ownerOf = [&mine](QWidget* x) -> QWidget* {
         for (QWidget* c : mine)
             if (c == x || c->isAncestorOf(x))
@@ -307,8 +311,10 @@ void TestSchemalWindow::projectLabelShowsTheFileNameUpToItsLastDot_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("label");
-    QTest::newRow("plain") << "Trip.dat" << "Trip";
-    QTest::newRow("dot in the name") << "my.trip.dat" << "my.trip";
+    QTest::newRow("plain") << "Trip.dat"
+                           << "Trip";
+    QTest::newRow("dot in the name") << "my.trip.dat"
+                                     << "my.trip";
 }
 
 void TestSchemalWindow::projectLabelShowsTheFileNameUpToItsLastDot()
@@ -342,9 +348,10 @@ void TestSchemalWindow::openingStandsOnTheFirstEventByName()
 {
     SchemalFixture f;
     f.createProject();
-    f.addEvent(QStringLiteral("Museum"), SchemalFixture::day(5, 2), SchemalFixture::day(5, 2), QStringLiteral("12"),
-               true, false);
-    f.addEvent(QStringLiteral("Ferry"), SchemalFixture::day(5, 9), SchemalFixture::day(5, 9), QString(), false, true);
+    f.addEvent(QStringLiteral("Museum"), SchemalFixture::day(5, 2), SchemalFixture::day(5, 2),
+               QStringLiteral("12"), true, false);
+    f.addEvent(QStringLiteral("Ferry"), SchemalFixture::day(5, 9), SchemalFixture::day(5, 9), QString(),
+               false, true);
     TfmSchemal* w = f.open();
 
     // The first event by name, then start, although the Start order is in force.
