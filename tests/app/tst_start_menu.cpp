@@ -2,6 +2,7 @@
 // without a project, help and exit, driven through the real menu actions.
 
 #include "StartFixture.h"
+#include "schedule/Schemal.h"
 
 #include "platform/ui/TestMain.h"
 
@@ -305,10 +306,20 @@ void TestStartMenu::schedulingWithoutAProjectShowsTheMessage()
 void TestStartMenu::schedulingWithAProjectAsksNothing()
 {
     StartFixture f;
+    QVERIFY(f.makeProjectsFolder());
+    QVERIFY(dmService->CreateProjectTable(f.projects(), QStringLiteral("Trip.dat")));
     ProjectDir = f.projects();
     ProjectFile = QStringLiteral("Trip.dat");
     TfmStart* w = f.start();
+    // The scheduling window is shown modally: close it from inside its showing.
+    bool shown = false;
+    QTimer::singleShot(0, w, [&shown] {
+        shown = fmSchemal && fmSchemal->isVisible();
+        if (fmSchemal)
+            fmSchemal->done(QDialog::Rejected);
+    });
     w->mnSchemalaggning->trigger();
+    QVERIFY(shown);
     QCOMPARE(f.dialogs.calls().size(), 0);
 }
 
