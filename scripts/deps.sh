@@ -6,6 +6,7 @@ ferngrove_packages=(
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl1-mesa-dev
   fonts-liberation2 fonts-urw-base35
   poppler-utils locales xdg-utils
+  python3-icalendar clang-14 libclang-rt-14-dev
 )
 
 ferngrove_sudo() {
