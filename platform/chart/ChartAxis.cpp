@@ -18,7 +18,10 @@ void requireFinite(double value)
 
 } // namespace
 
-ChartAxis::ChartAxis(Orientation orientation) : m_orientation(orientation) {}
+ChartAxis::ChartAxis(Orientation orientation)
+    : m_orientation(orientation), m_labelFont(QStringLiteral("Arial"), 8)
+{
+}
 
 double ChartAxis::automaticValue(bool wantMinimum) const
 {
