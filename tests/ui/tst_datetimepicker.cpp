@@ -9,6 +9,8 @@
 #include "platform/ui/TestMain.h"
 #include "tests/core/RegionalSettings.h"
 
+#include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QSignalSpy>
@@ -76,6 +78,7 @@ private slots:
     void shouldKeepTheDateWhenTheTimeIsSet();
     void shouldSignalAndFollowTheUserOnADatePicker();
     void shouldSignalAndFollowTheUserOnATimePicker();
+    void shouldSignalADateChosenInTheCalendar();
     void shouldRefuseAValueOutsideTheCalendar_data();
     void shouldRefuseAValueOutsideTheCalendar();
     void shouldFallBackWhenTheFormatShowsNothing();
@@ -286,6 +289,29 @@ void TestDateTimePicker::shouldSignalAndFollowTheUserOnATimePicker()
     QCOMPARE(w.picker->value(), 24.0 + hms(13, 0));
     QCOMPARE(w.picker->time(), hms(13, 0));
     QCOMPARE(w.picker->text(), QStringLiteral("13:00:00"));
+}
+
+void TestDateTimePicker::shouldSignalADateChosenInTheCalendar()
+{
+    formatSettings() = RegionalSettings::sweden();
+    Window w(Kind::Date);
+    w.picker->setValue(ymd(2024, 3, 5) + hms(18, 0));
+    QVERIFY(w.focusPicker());
+    QSignalSpy changed(w.picker, &DateTimePicker::userChanged);
+    // The drop-down button opens the calendar; the arrow moves to the next day and Return
+    // chooses it.
+    QDateTimeEdit* editor = w.picker->editor();
+    QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(editor->width() - 4, editor->height() / 2));
+    QCalendarWidget* calendar = w.picker->editor()->calendarWidget();
+    QTRY_VERIFY(calendar->isVisible());
+    auto* view = calendar->findChild<QAbstractItemView*>();
+    QVERIFY(view);
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!calendar->isVisible());
+    QVERIFY(changed.count() >= 1);
+    QCOMPARE(w.picker->value(), ymd(2024, 3, 6) + hms(18, 0));
+    QCOMPARE(w.picker->text(), QStringLiteral("2024-03-06"));
 }
 
 void TestDateTimePicker::shouldRefuseAValueOutsideTheCalendar_data()
