@@ -48,7 +48,8 @@ void fill(Chart& chart, int bars)
     const quint32 colors[] = {0x00FFFF, 0xFF0000, 0x008000};
     for (int i = 0; i < bars; ++i) {
         const double start = first + i * 0.5 + (i % 4) * 0.125;
-        chart.series().add(start, start + 1 + i % 5, i + 1, QStringLiteral("Event %1").arg(i + 1), colors[i % 3]);
+        chart.series().add(start, start + 1 + i % 5, i + 1, QStringLiteral("Event %1").arg(i + 1),
+                           colors[i % 3]);
     }
 }
 

@@ -12,9 +12,17 @@ class GanttSeries;
 class ChartAxis
 {
 public:
-    enum class Orientation { Horizontal, Vertical };
+    enum class Orientation
+    {
+        Horizontal,
+        Vertical
+    };
     // Value: the engine's numbers or dates; Text: the series' point labels at their rows.
-    enum class LabelStyle { Value, Text };
+    enum class LabelStyle
+    {
+        Value,
+        Text
+    };
 
     // The smallest range setMinMax() lets an axis shrink to (about a hundred-thousandth of a second).
     static constexpr double smallestRange = 1e-10;
@@ -64,9 +72,11 @@ public:
     void setRoundFirstLabel(bool on);
     LabelStyle labelStyle() const { return m_labelStyle; }
     void setLabelStyle(LabelStyle style);
-    QFont labelFont() const { return m_labelFont; } // point size is at 96 pixels per inch on every device
+    // Arial 8 pt unless set; the point size is taken at 96 pixels per inch on every device.
+    QFont labelFont() const { return m_labelFont; }
     void setLabelFont(const QFont& font);
-    int labelSeparation() const { return m_labelSeparation; } // 0: every label drawn; >0: overlaps skipped
+    // Least room between labels in pixels (10 unless set); 0: every label drawn however crowded.
+    int labelSeparation() const { return m_labelSeparation; }
     void setLabelSeparation(int separation);
 
 private:

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr double borderWidth = 2;   // the frame around the chart
-constexpr double depthPercent = 2;  // the 3-D depth, as a part of the smaller side of the chart
+constexpr double borderWidth = 2;  // the frame around the chart
+constexpr double depthPercent = 2; // the 3-D depth, as a part of the smaller side of the chart
 constexpr double tickLength = 4;
 constexpr double labelGap = 2;
 constexpr double maxLeftLabelPart = 0.4; // left labels never take more of the width than this
@@ -39,7 +39,8 @@ QString valueText(const ChartAxis& axis, double value)
     if (!axis.dateTime())
         return QString::number(value, 'g', 10);
     try {
-        const QString format = axis.dateTimeFormat().isEmpty() ? QStringLiteral("ddddd") : axis.dateTimeFormat();
+        const QString format =
+            axis.dateTimeFormat().isEmpty() ? QStringLiteral("ddddd") : axis.dateTimeFormat();
         return Format::formatDateTime(format, value);
     } catch (const Exception&) {
         return QString(); // a value outside the calendar gets no text rather than stopping the paint
@@ -88,7 +89,8 @@ void ChartPainter::layout()
                 if (s.y(i) >= lo && s.y(i) <= hi)
                     leftWidth = std::max(leftWidth, fm.horizontalAdvance(s.label(i)));
         } else {
-            leftWidth = std::max(fm.horizontalAdvance(valueText(left, lo)), fm.horizontalAdvance(valueText(left, hi)));
+            leftWidth = std::max(fm.horizontalAdvance(valueText(left, lo)),
+                                 fm.horizontalAdvance(valueText(left, hi)));
         }
         leftWidth = std::min(leftWidth + tickLength + 2 * labelGap, w * maxLeftLabelPart);
     }
@@ -211,9 +213,10 @@ void ChartPainter::paintWalls(QPainter& p) const
     const double d = m_depth;
     p.setPen(Qt::NoPen);
     p.setBrush(wallShadow);
-    p.drawPolygon(QPolygonF({r.topLeft(), r.topLeft() + QPointF(d, -d), r.topRight() + QPointF(d, -d), r.topRight()}));
-    p.drawPolygon(QPolygonF({r.topRight(), r.topRight() + QPointF(d, -d), r.bottomRight() + QPointF(d, -d),
-                             r.bottomRight()}));
+    p.drawPolygon(
+        QPolygonF({r.topLeft(), r.topLeft() + QPointF(d, -d), r.topRight() + QPointF(d, -d), r.topRight()}));
+    p.drawPolygon(QPolygonF(
+        {r.topRight(), r.topRight() + QPointF(d, -d), r.bottomRight() + QPointF(d, -d), r.bottomRight()}));
     p.fillRect(r, Qt::white);
     p.setPen(QPen(axisColor, 1));
     p.setBrush(Qt::NoBrush);
@@ -233,11 +236,24 @@ void ChartPainter::paintGrid(QPainter& p) const
             p.drawLine(QPointF(x, m_plotPx.top()), QPointF(x, m_plotPx.bottom()));
         }
     const ChartAxis& left = m_chart.leftAxis();
-    if (left.gridVisible() && left.labelStyle() == ChartAxis::LabelStyle::Value)
-        for (double v : m_chart.axisLabels(left)) {
+    if (left.gridVisible()) {
+        const auto line = [&](double v) {
             const double y = mapY(v);
             p.drawLine(QPointF(m_plotPx.left(), y), QPointF(m_plotPx.right(), y));
+        };
+        if (left.labelStyle() == ChartAxis::LabelStyle::Text) {
+            // A line on every row that has a label, as the labels themselves.
+            const GanttSeries& s = m_chart.series();
+            const double lo = std::min(left.minimum(), left.maximum());
+            const double hi = std::max(left.minimum(), left.maximum());
+            for (int i = 0; i < s.count(); ++i)
+                if (s.y(i) >= lo && s.y(i) <= hi)
+                    line(s.y(i));
+        } else {
+            for (double v : m_chart.axisLabels(left))
+                line(v);
         }
+    }
     p.restore();
 }
 

@@ -47,7 +47,7 @@ private:
     void paintBars(QPainter& p);
     void paintBottomLabels(QPainter& p) const;
     void paintLeftLabels(QPainter& p) const;
-    QRectF barRect(int i) const; // in local pixels
+    QRectF barRect(int i) const;     // in local pixels
     double mapX(double value) const; // value -> local pixel
     double mapY(double value) const;
 

@@ -64,7 +64,8 @@ void ChartWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     const QPoint pos = event->position().toPoint();
     const Qt::MouseButton button = m_dragButton;
-    const bool dragged = m_dragging || (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance();
+    const bool dragged =
+        m_dragging || (pos - m_pressPos).manhattanLength() >= QApplication::startDragDistance();
     m_dragButton = Qt::NoButton;
     m_dragging = false;
     if (!dragged) {
@@ -92,8 +93,8 @@ void ChartWidget::zoomTo(QPoint from, QPoint to)
     ChartAxis& bottom = m_chart->bottomAxis();
     ChartAxis& left = m_chart->leftAxis();
     if (!m_beforeZoom)
-        m_beforeZoom = SavedRanges{bottom.minimum(), bottom.maximum(), left.minimum(),
-                                   left.maximum(), bottom.automatic(), left.automatic()};
+        m_beforeZoom = SavedRanges{bottom.minimum(), bottom.maximum(),   left.minimum(),
+                                   left.maximum(),   bottom.automatic(), left.automatic()};
     bottom.setMinMax(x1, x2);
     left.setMinMax(y1, y2);
 }

@@ -16,6 +16,7 @@ class ChartWidget : public QWidget
     Q_OBJECT
 
 public:
+    // The chart must outlive the widget.
     explicit ChartWidget(Chart* chart, QWidget* parent = nullptr);
 
     Chart* chart() const { return m_chart; }

@@ -74,8 +74,8 @@ std::pair<int, int> GanttSeries::candidatesIn(double lo, double hi) const
     const double to = hi + m_maxBackward;
     const auto first = std::lower_bound(m_points.cbegin(), m_points.cend(), from,
                                         [](const Point& p, double v) { return p.start < v; });
-    const auto last = std::upper_bound(first, m_points.cend(), to,
-                                       [](double v, const Point& p) { return v < p.start; });
+    const auto last =
+        std::upper_bound(first, m_points.cend(), to, [](double v, const Point& p) { return v < p.start; });
     return {int(first - m_points.cbegin()), int(last - m_points.cbegin())};
 }
 

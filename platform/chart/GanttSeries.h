@@ -66,7 +66,7 @@ private:
     int m_barHalfHeight = 8;
     // Kept up to date by add() so extents and candidate search need no walk over the points.
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
-    double m_maxForward = 0;  // largest end - start
-    double m_maxBackward = 0; // largest start - end (bars whose end lies before their start)
+    double m_maxForward = 0;         // largest end - start
+    double m_maxBackward = 0;        // largest start - end (bars whose end lies before their start)
     std::function<void()> m_changed; // set by the owning chart
 };

@@ -258,15 +258,16 @@ void TestChartModel::hookLabels_data()
     QTest::addColumn<QDate>("to");
     QTest::addColumn<QList<QDate>>("labels");
 
-    QTest::newRow("15 April to 14 June") << QDate(2024, 4, 15) << QDate(2024, 6, 14)
-                                         << QList<QDate>{QDate(2024, 5, 1), QDate(2024, 6, 1)};
+    QTest::newRow("15 April to 14 June")
+        << QDate(2024, 4, 15) << QDate(2024, 6, 14) << QList<QDate>{QDate(2024, 5, 1), QDate(2024, 6, 1)};
     QTest::newRow("3 to 20 March: none") << QDate(2024, 3, 3) << QDate(2024, 3, 20) << QList<QDate>{};
     QTest::newRow("minimum on a first gets no label there")
         << QDate(2024, 3, 1) << QDate(2024, 4, 30) << QList<QDate>{QDate(2024, 4, 1)};
-    QTest::newRow("maximum on a first gets one") << QDate(2024, 3, 10) << QDate(2024, 4, 1)
-                                                 << QList<QDate>{QDate(2024, 4, 1)};
-    QTest::newRow("over the new year") << QDate(2024, 11, 20) << QDate(2025, 2, 2)
-                                       << QList<QDate>{QDate(2024, 12, 1), QDate(2025, 1, 1), QDate(2025, 2, 1)};
+    QTest::newRow("maximum on a first gets one")
+        << QDate(2024, 3, 10) << QDate(2024, 4, 1) << QList<QDate>{QDate(2024, 4, 1)};
+    QTest::newRow("over the new year")
+        << QDate(2024, 11, 20) << QDate(2025, 2, 2)
+        << QList<QDate>{QDate(2024, 12, 1), QDate(2025, 1, 1), QDate(2025, 2, 1)};
 }
 
 void TestChartModel::hookLabels()
@@ -346,11 +347,14 @@ void TestChartModel::ownLabels_data()
     QTest::addColumn<bool>("round");
     QTest::addColumn<QList<double>>("labels");
 
-    QTest::newRow("weekly, first not rounded") << 100.5 << 122.0 << 7.0 << false << QList<double>{100.5, 107.5, 114.5, 121.5};
+    QTest::newRow("weekly, first not rounded")
+        << 100.5 << 122.0 << 7.0 << false << QList<double>{100.5, 107.5, 114.5, 121.5};
     QTest::newRow("weekly, first rounded") << 100.5 << 122.0 << 7.0 << true << QList<double>{105, 112, 119};
-    QTest::newRow("chosen step of 5") << 0.0 << 30.0 << 0.0 << true << QList<double>{0, 5, 10, 15, 20, 25, 30};
-    QTest::newRow("step too fine is widened") << 0.0 << 1000.0 << 1.0 << true
-                                              << QList<double>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000};
+    QTest::newRow("chosen step of 5")
+        << 0.0 << 30.0 << 0.0 << true << QList<double>{0, 5, 10, 15, 20, 25, 30};
+    QTest::newRow("step too fine is widened")
+        << 0.0 << 1000.0 << 1.0 << true
+        << QList<double>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000};
 }
 
 void TestChartModel::ownLabels()
@@ -381,8 +385,9 @@ void TestChartModel::pointsStayOrderedByStart()
     QCOMPARE(s.add(3, 3.5, 5, QStringLiteral("three b"), 0x008000), 2);
     QCOMPARE(s.add(9, 1, 6, QStringLiteral("nine, ends before"), 0), 5);
 
-    const QStringList expected{QStringLiteral("one"), QStringLiteral("three a"), QStringLiteral("three b"),
-                               QStringLiteral("five a"), QStringLiteral("five b"), QStringLiteral("nine, ends before")};
+    const QStringList expected{QStringLiteral("one"),     QStringLiteral("three a"),
+                               QStringLiteral("three b"), QStringLiteral("five a"),
+                               QStringLiteral("five b"),  QStringLiteral("nine, ends before")};
     QCOMPARE(s.count(), int(expected.size()));
     for (int i = 0; i < s.count(); ++i)
         QCOMPARE(s.label(i), expected.at(i));

@@ -163,9 +163,11 @@ void TestChartWidget::paintsTheBars()
     w.resize(1000, 500);
     const QImage image = w.grab().toImage();
     const ChartPainter& painter = w.chartPainter();
-    const QColor yellow = image.pixelColor(painter.toPixel(encodeDate(2024, 5, 3), 1).toPoint() + QPoint(0, 3));
+    const QColor yellow =
+        image.pixelColor(painter.toPixel(encodeDate(2024, 5, 3), 1).toPoint() + QPoint(0, 3));
     const QColor blue = image.pixelColor(painter.toPixel(encodeDate(2024, 5, 7), 2).toPoint() + QPoint(0, 3));
-    const QColor green = image.pixelColor(painter.toPixel(encodeDate(2024, 5, 17), 3).toPoint() + QPoint(0, 3));
+    const QColor green =
+        image.pixelColor(painter.toPixel(encodeDate(2024, 5, 17), 3).toPoint() + QPoint(0, 3));
     QVERIFY2(yellow.red() > 230 && yellow.green() > 230 && yellow.blue() < 130, qPrintable(yellow.name()));
     QVERIFY2(blue.blue() > 230 && blue.red() < 130 && blue.green() < 130, qPrintable(blue.name()));
     QVERIFY2(green.green() > 150 && green.red() < 130 && green.blue() < 130, qPrintable(green.name()));
