@@ -473,7 +473,17 @@ private:
                             .arg(m_committedSeq));
             return;
         }
-        if (idx.seq != m_committedSeq || idx.digest != m_digest || idx.rowCount != m_rows.size()) {
+        if (idx.seq == m_committedSeq && (idx.digest != m_digest || idx.rowCount != m_rows.size())) {
+            // Written for this very write, yet for other rows: a committed row state is gone.
+            damage(Dat, QStringLiteral("%1 was written after write %2, the newest here, but for other rows (%3 rows, "
+                                       "%4 readable): committed rows are lost")
+                            .arg(m_names[Idx])
+                            .arg(idx.seq)
+                            .arg(idx.rowCount)
+                            .arg(m_rows.size()));
+            return;
+        }
+        if (idx.seq != m_committedSeq) {
             note(Idx, QStringLiteral("the index cache describes an older state of the rows (write %1, now %2); it is "
                                      "rebuilt when the table opens")
                           .arg(idx.seq)
@@ -525,7 +535,7 @@ private:
     void resolveTornCopies()
     {
         for (const TornCandidate& t : m_torn) {
-            if (m_idx && m_idx->seq <= m_committedSeq && t.seq <= m_idx->seq && m_idx->digest != m_digest)
+            if (m_idx && t.seq <= m_idx->seq && (m_idx->seq > m_committedSeq || m_idx->digest != m_digest))
                 damage(Dat, QStringLiteral("copy %1 of row slot %2 fails its checksum; it held write %3, which %4 "
                                            "records as committed: the row's newest state is lost")
                                 .arg(t.copy)
