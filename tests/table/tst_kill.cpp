@@ -1,12 +1,15 @@
 // A child process changes a table on the real file system (posts, edits and deletes, documents
 // included) and reports each change that returned; we kill it with SIGKILL at random moments,
-// reopen the table and check that every reported change is there, that the change in flight is
-// there whole or not at all, and that nothing else changed. Then the child goes on from there.
+// run the table's own check of its files, reopen the table and check that every reported
+// change is there, that the change in flight is there whole or not at all, and that nothing
+// else changed. Then the child goes on from there.
 //
 // FERNGROVE_KILLS sets the number of kills (default 300); bench/kill-run.sh runs thousands.
 
 #include "killchild/KillRows.h"
 #include "tst_table_fixture.h"
+
+#include "platform/table/TableCheck.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -165,7 +168,7 @@ void TestKill::shouldKeepEveryReportedChangeWhenKilled()
 
     Rows model;
     Reports reports(model);
-    int inFlightSeen = 0, killedBeforeReady = 0;
+    int inFlightSeen = 0, killedBeforeReady = 0, notes = 0;
     for (int kill = 1; kill <= kills; ++kill) {
         QProcess child;
         child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -207,6 +210,15 @@ void TestKill::shouldKeepEveryReportedChangeWhenKilled()
             QVERIFY2(error.isEmpty(), qPrintable(error));
         }
 
+        // The table's own check of its files: only notes (a stale order cache, a torn last write).
+        const TableCheckResult check = checkTableFiles(realFileSystem(), dir.filePath(QStringLiteral("Kill.dat")));
+        QStringList findings;
+        for (const TableCheckFinding& finding : check.findings)
+            findings << finding.file + QStringLiteral(": ") + finding.text;
+        QVERIFY2(check.verdict() == TableCheckResult::Verdict::Sound,
+                 qPrintable(QStringLiteral("kill %1: ").arg(kill) + findings.join(QLatin1String("; "))));
+        notes += int(check.findings.size());
+
         QStringList problems;
         Rows found;
         try {
@@ -246,8 +258,8 @@ void TestKill::shouldKeepEveryReportedChangeWhenKilled()
         reports.inFlight.reset();
     }
     qInfo("survived %d kills: %d posts, %d edits, %d deletes reported and kept; %d changes in flight found whole; "
-          "%d kills while opening; %zu rows at the end",
-          kills, reports.posts, reports.edits, reports.deletes, inFlightSeen, killedBeforeReady, model.size());
+          "%d kills while opening; %zu rows at the end; %d notes from the file check",
+          kills, reports.posts, reports.edits, reports.deletes, inFlightSeen, killedBeforeReady, model.size(), notes);
     QVERIFY(reports.posts > 0 && reports.edits > 0 && reports.deletes > 0);
 }
 
