@@ -169,9 +169,10 @@ private:
             return;
         }
         const qsizetype start = m_pos;
-        while (m_pos < m_in.size() && std::isalpha(uchar(m_in[m_pos])) && m_pos - start < 32)
+        while (m_pos < m_in.size() && std::isalpha(uchar(m_in[m_pos])))
             ++m_pos;
-        const QByteArray word = m_in.mid(start, m_pos - start);
+        // Words are at most 32 letters; a longer one is no known word and is ignored whole.
+        const QByteArray word = m_in.mid(start, std::min<qsizetype>(m_pos - start, 33));
         bool hasParam = false;
         long long param = 0;
         bool negative = false;
