@@ -3,6 +3,7 @@
 
 #include "Schemal.h"
 
+#include "platform/chart/ChartWidget.h"
 #include "platform/core/Exception.h"
 #include "platform/table/DataSource.h"
 #include "platform/table/Table.h"
@@ -218,13 +219,8 @@ void TfmSchemal::createSideControls()
     lbProject->setFont(projectFont);
     lbProject->adjustSize();
 
-    Chart1 = new QWidget(pnlMain);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setAccessibleName(QStringLiteral("Schedule chart"));
-    QPalette white = Chart1->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    Chart1->setPalette(white);
-    Chart1->setAutoFillBackground(true);
+    createGraphicsButtons();
+    createChart();
 
     // Created last, so that it lies above everything on pnlMain when the document is shown.
     pnlEditor = new QFrame(pnlMain);
@@ -277,6 +273,7 @@ void TfmSchemal::connectHandlers()
     connectHandler(btnSave, &QPushButton::clicked, this, [this] { btnSaveClick(); });
     connectHandler(btnDelete, &QPushButton::clicked, this, [this] { btnRadera1Click(); });
     connectHandler(dtpStartDate, &DateTimePicker::userChanged, this, [this] { dtpStartDateChange(); });
+    connectChartHandlers();
 }
 
 void TfmSchemal::FormCreate()

@@ -12,10 +12,14 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QToolButton;
+class ChartAxis;
+class ChartWidget;
 class DataSource;
 class DateTimePicker;
 class DbCheckBox;
 class DbEdit;
+class GanttSeries;
 class Table;
 
 // The scheduling window: opens the current project's table (ProjectDir, ProjectFile), shows
@@ -63,16 +67,20 @@ public:
     QPushButton* btnDocument;
     QFrame* pnlGrafik;
     QLabel* lbGrafik;
+    QToolButton* sbZoomIn; // the pan and zoom buttons on pnlGrafik
+    QToolButton* sbUp;
+    QToolButton* sbZoomOut;
+    QToolButton* sbLeft;
+    QToolButton* sbRight;
+    QToolButton* sbDown;
     QLabel* lbProject;
-    QWidget* Chart1;   // white placeholder until the chart component takes its place
-    QFrame* pnlEditor; // the document editor's panel, hidden
+    // The Gantt chart of the project; its model (axes, series) is Chart1->chart(). The bottom
+    // axis range (day counts) gives the print dialog its default dates.
+    ChartWidget* Chart1;
+    GanttSeries* Series1; // the chart's only series: one bar per event
+    QFrame* pnlEditor;    // the document editor's panel, hidden
     Table* dbSchedule;
     DataSource* dsSchedule;
-
-    // The chart's bottom (date) axis range in day counts; the print dialog takes its default
-    // dates from it.
-    double ChartBottomMinimum = 0;
-    double ChartBottomMaximum = 0;
 
     // Gaps, layout, pickers, chart range, opens the table (a database error shows
     // "Error in database.\r\n(Wrong file?)" and ends it), Start index, chart, OutputMode,
@@ -112,8 +120,29 @@ public:
     // False when there is no such event; nothing changes then.
     bool SelectEvent(const QString& name, DateTime startDate);
 
-    // Rebuilds the chart from the table and returns to the current event.
+    // Rebuilds the bars from the table in Start order (row k = k-th event, label Event, yellow,
+    // blue when booked, green when paid) and returns to the current event and index.
     void ChartUpdate(QObject* Sender);
+    // Shifts one axis by Percent of its range.
+    void PanAxis(ChartAxis& Axis, double Percent);
+    // Shifts the top and then the bottom axis, or the left and then the right axis.
+    void PanHorizontal(double Percent);
+    void PanVertical(double Percent);
+    // Pan by a tenth (left/up -10, right/down +10); zoom in 120 %, out 80 %.
+    void sbLeftClick();
+    void sbRightClick();
+    void sbUpClick();
+    void sbDownClick();
+    void sbZoomInClick();
+    void sbZoomOutClick();
+    // The chart's next-label hook: on the bottom axis the first day of the month after
+    // LabelValue; other axes are left alone.
+    void Chart1GetNextAxisLabel(ChartAxis& Sender, int LabelIndex, double& LabelValue, bool& Stop);
+    // A click on bar ValueIndex selects its event (name and start date) for editing; no match
+    // shows "Error in database search!\n\r(Error 1 in Shemal)" in an error box.
+    void Series1Click(int ValueIndex);
+    // Does nothing.
+    void Chart1MouseMove();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -127,6 +156,10 @@ private:
     void createMenu();
     void createEventControls();
     void createSideControls();
+    // The chart with its design settings, and the six buttons of pnlGrafik.
+    void createChart();
+    void createGraphicsButtons();
+    void connectChartHandlers();
     void setTabOrderAndNames();
     void connectHandlers();
     // The creation layout: positions in pnlMain from the controls' current sizes.

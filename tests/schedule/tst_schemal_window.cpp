@@ -4,6 +4,8 @@
 
 #include "tst_schemal_fixture.h"
 
+#include "platform/chart/Chart.h"
+#include "platform/chart/ChartWidget.h"
 #include "platform/ui/TestMain.h"
 
 #include <QAction>
@@ -303,8 +305,8 @@ void TestSchemalWindow::chartRangeStartsThirtyDaysEitherSideOfToday()
     SchemalFixture f;
     f.createProject();
     TfmSchemal* w = f.open();
-    QCOMPARE(w->ChartBottomMinimum, SchemalFixture::day(4, 15));
-    QCOMPARE(w->ChartBottomMaximum, SchemalFixture::day(6, 14));
+    QCOMPARE(w->Chart1->chart()->bottomAxis().minimum(), SchemalFixture::day(4, 15));
+    QCOMPARE(w->Chart1->chart()->bottomAxis().maximum(), SchemalFixture::day(6, 14));
 }
 
 void TestSchemalWindow::projectLabelShowsTheFileNameUpToItsLastDot_data()
@@ -395,7 +397,7 @@ void TestSchemalWindow::tableThatCannotBeOpened()
     QCOMPARE(Application::helpContextOf(w), 0);
     QCOMPARE(OutputMode, QStringLiteral("Paper"));
     QCOMPARE(w->dtpStartDate->value(), SchemalFixture::today());
-    QCOMPARE(w->ChartBottomMaximum, SchemalFixture::today() + 30);
+    QCOMPARE(w->Chart1->chart()->bottomAxis().maximum(), SchemalFixture::today() + 30);
 
     // The bound controls are empty and take no typing; Delete stays disabled.
     QTest::keyClicks(w->dbedEvent, QStringLiteral("Dinner"));
