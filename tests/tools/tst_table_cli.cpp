@@ -32,6 +32,7 @@ private slots:
     void shouldDumpAsJson();
     void shouldDumpWithAFilter();
     void shouldImportWhatItDumped();
+    void shouldImportTheDemoTrip();
     void shouldAnswerWrongArgumentsWithOneLine_data();
     void shouldAnswerWrongArgumentsWithOneLine();
     void shouldNotChangeFilesWhenReading_data();
@@ -315,6 +316,44 @@ void TestTableCli::shouldImportWhatItDumped()
     QCOMPARE(imported.code, 0);
     QCOMPARE(imported.out, QByteArray("Imported 4 rows into Copy.dat\n"));
     QCOMPARE(run({QStringLiteral("dump"), copy}).out, dumped.out);
+}
+
+void TestTableCli::shouldImportTheDemoTrip()
+{
+    const QString csv = qEnvironmentVariable("FERNGROVE_SOURCE_DIR") + QLatin1String("/demo/trip.csv");
+    QVERIFY2(QFile::exists(csv), qPrintable(csv));
+    QTemporaryDir dir;
+    const QString dat = dir.filePath(QStringLiteral("Trip.dat"));
+    QCOMPARE(run({QStringLiteral("create"), dat}).code, 0);
+    const Result r = run({QStringLiteral("import"), dat, csv});
+    QVERIFY2(r.code == 0, r.err);
+    QCOMPARE(run({QStringLiteral("check"), dat}).code, 0);
+
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName(QStringLiteral("Trip.dat"));
+    t.setIndexName(QStringLiteral("Start"));
+    t.open();
+    QVERIFY(t.recordCount() >= 10 && t.recordCount() <= 15);
+    int booked = 0, paid = 0, documents = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        booked += t.fieldByName(QStringLiteral("Booked")).asBoolean();
+        paid += t.fieldByName(QStringLiteral("Paid")).asBoolean();
+        const QByteArray doc = t.fieldByName(QStringLiteral("Document")).asBytes();
+        if (!doc.isEmpty()) {
+            ++documents;
+            QVERIFY(doc.startsWith("{\\rtf1\\ansi"));
+            QVERIFY(doc.contains("\\b0") && doc.contains("\\i0") && doc.contains("\\pnlvlblt"));
+        }
+    }
+    QVERIFY(booked > 0 && booked < t.recordCount());
+    QVERIFY(paid > 0 && paid < booked);
+    QCOMPARE(documents, 2);
+    t.first();
+    const DateTime firstDay = t.fieldByName(QStringLiteral("Start date")).asDateTime();
+    t.last();
+    const double days = t.fieldByName(QStringLiteral("Start date")).asDateTime() - firstDay;
+    QVERIFY2(days >= 10 && days <= 21, qPrintable(QString::number(days)));
 }
 
 void TestTableCli::shouldAnswerWrongArgumentsWithOneLine_data()
