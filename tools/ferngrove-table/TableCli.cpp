@@ -97,7 +97,7 @@ int commandCheck(const QStringList& args, QIODevice& out, QIODevice& err)
         return 0;
     case TableCheckResult::Verdict::Damaged:
         writeText(out, QStringLiteral("%1 is damaged\n").arg(name));
-        writeText(err, QStringLiteral("check: %1 is damaged: %2 problem%3 found\n")
+        writeText(err, QStringLiteral("ferngrove-table: check: %1 is damaged: %2 problem%3 found\n")
                            .arg(name)
                            .arg(damage)
                            .arg(damage == 1 ? "" : "s"));
@@ -109,7 +109,7 @@ int commandCheck(const QStringList& args, QIODevice& out, QIODevice& err)
         if (f.kind == TableCheckFinding::Kind::Unreadable && first.isEmpty())
             first = f.text;
     writeText(out, QStringLiteral("%1 cannot be checked\n").arg(name));
-    writeText(err, QStringLiteral("check: %1: %2\n").arg(name, first));
+    writeText(err, QStringLiteral("ferngrove-table: check: %1: %2\n").arg(name, first));
     return 2;
 }
 
