@@ -2,12 +2,13 @@
 # The long process-kill run: a child process posts, edits and deletes rows of a table on the
 # real file system and is killed with SIGKILL at random moments, thousands of times; after
 # each kill the table is reopened and every reported change must be there.
-#   bench/kill-run.sh [kills]     (default 5000; FERNGROVE_KILL_SEED=n repeats the changes)
+#   bench/kill-run.sh [kills]     (default 5000; FERNGROVE_KILL_SEED=n repeats the changes,
+#                                 FERNGROVE_KILL_BUILD=folder builds elsewhere than build/kill)
 # Prints how many kills the table survived; exits non-zero on the first loss.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kills=${1:-5000}
-dir=build/kill
+dir=${FERNGROVE_KILL_BUILD:-build/kill}
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" --target table_tst_kill table_killchild >/dev/null
 log="$dir/kill-run.log"
