@@ -8,67 +8,7 @@
 
 #include <QKeyEvent>
 
-namespace {
-
-Table* tableOf(const DataLink& link)
-{
-    return link.dataSource() ? link.dataSource()->dataSet() : nullptr;
-}
-
-bool isEditState(const Table* table)
-{
-    return table && (table->state() == TableState::Edit || table->state() == TableState::Insert);
-}
-
-} // namespace
-
 DbCheckBox::DbCheckBox(QWidget* parent) : QCheckBox(parent) {}
-
-void DbCheckBox::setDataSource(DataSource* source)
-{
-    if (source == dataSource())
-        return;
-    if (m_modified && isEditState(tableOf(*this)))
-        updateData();
-    DataLink::setDataSource(source);
-    reload();
-}
-
-void DbCheckBox::setDataField(const QString& fieldName)
-{
-    m_fieldName = fieldName;
-    reload();
-}
-
-Field* DbCheckBox::field() const
-{
-    Table* table = tableOf(*this);
-    if (!table || !table->active() || m_fieldName.isEmpty())
-        return nullptr;
-    return table->findField(m_fieldName);
-}
-
-bool DbCheckBox::editing() const
-{
-    return isEditState(tableOf(*this));
-}
-
-void DbCheckBox::activeChanged()
-{
-    reload();
-}
-
-void DbCheckBox::recordChanged()
-{
-    reload();
-}
-
-void DbCheckBox::stateChanged()
-{
-    const Table* table = tableOf(*this);
-    if (!table || table->state() != TableState::Browse)
-        reload();
-}
 
 void DbCheckBox::updateData()
 {

@@ -2,6 +2,7 @@
 
 #include "platform/core/DateTime.h"
 #include "platform/table/DataSource.h"
+#include "platform/ui/FieldDataLink.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -23,27 +24,21 @@ class Table;
 //   the field keeps its old value.
 // - Accepts at most the field's size in characters; empty and read-only while the table is
 //   closed or the control is not attached.
-class DbEdit : public QLineEdit, public DataLink
+class DbEdit : public QLineEdit, public FieldDataLink
 {
     Q_OBJECT
 public:
     explicit DbEdit(QWidget* parent = nullptr);
 
-    // Attaches to a source and shows its field (nullptr detaches: empty and read-only). Text
-    // typed and not yet handed over is first handed to the field of a row being edited, so
-    // detaching never drops it silently; the field's conversion error propagates then.
-    void setDataSource(DataSource* source);
-    void setDataField(const QString& fieldName);
-    QString dataField() const { return m_fieldName; }
-    // The bound field of the current row, or nullptr while not attached or closed.
-    Field* field() const;
+    // setDataSource attaches to a source and shows its field (nullptr detaches: empty and
+    // read-only). Text typed and not yet handed over is first handed to the field of a row
+    // being edited, so detaching never drops it silently; the field's conversion error
+    // propagates then. setDataField, dataField and field come with it from FieldDataLink.
+
     // Text typed, or set by setText, and not yet handed to the field. Only typing puts the
     // row into edit; text set while the row browses is discarded when the row enters edit.
     bool isModified() const { return m_modified; }
 
-    void activeChanged() override;
-    void recordChanged() override;
-    void stateChanged() override;
     void updateData() override;
 
 protected:
@@ -54,39 +49,30 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void reload();
+    void reload() override;
     // Shows the field's edit or display text unless typed text is pending.
     void showFieldText();
     bool beginEdit();
-    bool editing() const;
     void textEditedByUser();
-    QString m_fieldName;
-    bool m_modified = false;
     bool m_loading = false;
 };
 
 // A check box bound to a Boolean field: ticked writes the checked value ("True"), unticked the
 // unchecked one ("False"). A click while browsing puts the row into edit first (a new row on
 // an empty table); when that fails the click is refused. An empty field shows unticked.
-class DbCheckBox : public QCheckBox, public DataLink
+class DbCheckBox : public QCheckBox, public FieldDataLink
 {
     Q_OBJECT
 public:
     explicit DbCheckBox(QWidget* parent = nullptr);
 
-    // Attaches to a source and shows its field; a pending change is handed over first, as
-    // for DbEdit.
-    void setDataSource(DataSource* source);
-    void setDataField(const QString& fieldName);
-    QString dataField() const { return m_fieldName; }
+    // setDataSource attaches to a source and shows its field; a pending change is handed over
+    // first, as for DbEdit. setDataField, dataField and field come from FieldDataLink.
+
     void setValueChecked(const QString& v) { m_valueChecked = v; }
     void setValueUnchecked(const QString& v) { m_valueUnchecked = v; }
-    Field* field() const;
     bool isModified() const { return m_modified; }
 
-    void activeChanged() override;
-    void recordChanged() override;
-    void stateChanged() override;
     void updateData() override;
 
 protected:
@@ -95,10 +81,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void reload();
-    bool editing() const;
-    QString m_fieldName;
+    void reload() override;
     QString m_valueChecked = QStringLiteral("True");
     QString m_valueUnchecked = QStringLiteral("False");
-    bool m_modified = false;
 };

@@ -18,16 +18,6 @@ namespace {
 // QLineEdit's own limit, used for fields without a size.
 constexpr int kUnlimitedLength = 32767;
 
-Table* tableOf(const DataLink& link)
-{
-    return link.dataSource() ? link.dataSource()->dataSet() : nullptr;
-}
-
-bool isEditState(const Table* table)
-{
-    return table && (table->state() == TableState::Edit || table->state() == TableState::Insert);
-}
-
 // Keys that change the text of a line edit. Keys that only move the cursor or the focus
 // (arrows, Home, Tab, Return) must never put the row into edit.
 bool changesText(const QKeyEvent* event)
@@ -75,52 +65,6 @@ DbEdit::DbEdit(QWidget* parent) : QLineEdit(parent)
     });
     // Paste from the context menu and other routes that bypass the key handler end up here.
     connect(this, &QLineEdit::textEdited, this, [this] { textEditedByUser(); });
-}
-
-void DbEdit::setDataSource(DataSource* source)
-{
-    if (source == dataSource())
-        return;
-    if (m_modified && isEditState(tableOf(*this)))
-        updateData();
-    DataLink::setDataSource(source);
-    reload();
-}
-
-void DbEdit::setDataField(const QString& fieldName)
-{
-    m_fieldName = fieldName;
-    reload();
-}
-
-Field* DbEdit::field() const
-{
-    Table* table = tableOf(*this);
-    if (!table || !table->active() || m_fieldName.isEmpty())
-        return nullptr;
-    return table->findField(m_fieldName);
-}
-
-bool DbEdit::editing() const
-{
-    return isEditState(tableOf(*this));
-}
-
-void DbEdit::activeChanged()
-{
-    reload();
-}
-
-void DbEdit::recordChanged()
-{
-    reload();
-}
-
-void DbEdit::stateChanged()
-{
-    const Table* table = tableOf(*this);
-    if (!table || table->state() != TableState::Browse)
-        reload();
 }
 
 void DbEdit::updateData()
