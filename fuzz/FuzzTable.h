@@ -5,6 +5,7 @@
 
 #include "platform/table/MemoryFileSystem.h"
 #include "platform/table/Table.h"
+#include "tests/support/ProjectTableDefinition.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +16,7 @@ inline const QString kFolder = QStringLiteral("/db");
 inline const QString kTableName = QStringLiteral("Trip.dat");
 
 // The fields and indexes of a project table, as the program creates it.
-void defineProjectTable(Table& table);
+using ::defineProjectTable;
 
 // One input is: u32 length of .dat, u32 length of .idx (little-endian), the .dat bytes, the
 // .idx bytes, and the rest is .blb. Lengths past the end are cut to what is there.

@@ -14,6 +14,7 @@
 #include "platform/ui/DbControls.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "storage/Service.h"
+#include "tests/support/ProjectTableDefinition.h"
 
 #include <QDateTimeEdit>
 #include <QPushButton>
@@ -67,20 +68,7 @@ public:
         Table t;
         t.setDatabaseName(ProjectDir);
         t.setTableName(ProjectFile);
-        t.addFieldDef(1, QStringLiteral("Event"), FieldType::String, 50, false);
-        t.addFieldDef(2, QStringLiteral("Start date"), FieldType::Date, 0, false);
-        t.addFieldDef(3, QStringLiteral("Start time"), FieldType::Time, 0, false, QStringLiteral("00:00:00"));
-        t.addFieldDef(4, QStringLiteral("End date"), FieldType::Date, 0, false);
-        t.addFieldDef(5, QStringLiteral("End time"), FieldType::Time, 0, false, QStringLiteral("23:59:59"));
-        t.addFieldDef(6, QStringLiteral("Document"), FieldType::Blob, 0, false);
-        t.addFieldDef(7, QStringLiteral("Finished"), FieldType::Date, 0, false);
-        t.addFieldDef(8, QStringLiteral("Cost"), FieldType::Currency, 0, false);
-        t.addFieldDef(9, QStringLiteral("Booked"), FieldType::Boolean, 0, false, QStringLiteral("False"));
-        t.addFieldDef(10, QStringLiteral("Paid"), FieldType::Boolean, 0, false, QStringLiteral("False"));
-        t.addFieldDef(11, QStringLiteral("Day"), FieldType::String, 10, false);
-        t.addIndexDef(QString(), QStringLiteral("Event;Start date;Start time"), ixPrimary | ixUnique);
-        t.addIndexDef(QStringLiteral("Recno"), QStringLiteral("RecordID"), ixUnique);
-        t.addIndexDef(QStringLiteral("Start"), QStringLiteral("Start date;Start time"), ixNone);
+        defineProjectTable(t, false);
         t.createTable();
     }
 
