@@ -28,7 +28,7 @@ QByteArray documentOf(const QString& event, int docVersion);
 // Sets every field but RecordID from spec; the document only when setDocument.
 void fill(Table& table, const Spec& spec, bool setDocument);
 
-// The spec the current row claims (event, Day = version, Cost = document version).
+// What the current row claims to be (event, Day = version, Cost = document version).
 Spec specOf(Table& table);
 
 // Empty when every field of the current row is what spec gives, else what differs.
