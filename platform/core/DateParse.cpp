@@ -235,13 +235,13 @@ bool scanTime(Scanner& s, const FormatSettings& fs, DateTime& value)
     return true;
 }
 
-} // namespace
-
-bool tryStrToDate(const QString& text, DateTime& value, const FormatSettings& fs)
+// Text that is one date (or one time) and nothing but blanks after it.
+template <typename ScanFn>
+bool scanWhole(const QString& text, DateTime& value, const FormatSettings& fs, ScanFn scan)
 {
     Scanner s(text);
     DateTime result = 0;
-    if (!scanDate(s, fs, result))
+    if (!scan(s, fs, result))
         return false;
     s.skipBlanks();
     if (!s.atEnd())
@@ -250,17 +250,16 @@ bool tryStrToDate(const QString& text, DateTime& value, const FormatSettings& fs
     return true;
 }
 
+} // namespace
+
+bool tryStrToDate(const QString& text, DateTime& value, const FormatSettings& fs)
+{
+    return scanWhole(text, value, fs, scanDate);
+}
+
 bool tryStrToTime(const QString& text, DateTime& value, const FormatSettings& fs)
 {
-    Scanner s(text);
-    DateTime result = 0;
-    if (!scanTime(s, fs, result))
-        return false;
-    s.skipBlanks();
-    if (!s.atEnd())
-        return false;
-    value = result;
-    return true;
+    return scanWhole(text, value, fs, scanTime);
 }
 
 bool tryStrToDateTime(const QString& text, DateTime& value, const FormatSettings& fs)
